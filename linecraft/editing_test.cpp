@@ -1,0 +1,3 @@
+#include "linecraft/editing.hpp"
+
+#include <gtest/gtest.h>

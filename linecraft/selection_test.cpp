@@ -1,0 +1,3 @@
+#include "linecraft/selection.hpp"
+
+#include <gtest/gtest.h>

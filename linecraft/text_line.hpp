@@ -1,0 +1,219 @@
+#pragma once
+// TextLine: the whole text of one document, edited and read by character position (a count of
+// Unicode scalar values, 0 to char_count()). Callers never see bytes or the storage layout: every
+// read goes through the queries below, so the representation can change without touching them.
+//
+// Design note (current representation):
+// - `text_` is valid UTF-8, always. Text handed in that is not valid UTF-8 has each maximal
+//   ill-formed subsequence replaced by U+FFFD, so the invariants hold whatever a caller passes.
+// - Character index → byte offset in O(1): for pure ASCII text there is no table (offset = index).
+//   Otherwise `block_base_[c / 64]` is the byte offset of character 64·(c / 64) and
+//   `block_offset_[c]` the byte offset of character c relative to that base (at most 63 · 4 < 256,
+//   so one byte per character). Both tables are empty exactly when the text is pure ASCII.
+// - `line_starts_` holds the position of every line start, ascending, beginning with 0; a text
+//   with n line feeds has n + 1 entries. It is kept up to date by every edit (cost proportional
+//   to the number of lines after the edit), so line queries are O(log lines).
+// - An edit at position p rebuilds the offset tables from p onward only (O(bytes after p)) and
+//   moves the bytes after p once; positions before p keep their table entries.
+//
+// Positions around a line, "ab\ncd" (line feed shown as ⏎):
+//   a b ⏎ c d
+//  0 1 2 3 4 5      line_start(4) = 3, line_end(1) = 2, line_of(3) = 1, column_of(5) = 2
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace quarn::linecraft {
+
+class TextLine;
+
+// A position in the text that can step over characters in both directions. It reads the text it
+// was made from and is invalidated by any edit of that text (like an iterator).
+class CharCursor {
+public:
+    // Requires: nothing; pos is clamped to text.char_count(). Cost: O(1).
+    CharCursor(const TextLine& text, std::size_t pos);
+
+    [[nodiscard]] std::size_t pos() const noexcept { return pos_; }
+    [[nodiscard]] bool at_start() const noexcept { return pos_ == 0; }
+    [[nodiscard]] bool at_end() const noexcept;
+    // The character after the cursor. Requires: !at_end(). Cost: O(1).
+    [[nodiscard]] char32_t get() const;
+    // The character before the cursor. Requires: !at_start(). Cost: O(1).
+    [[nodiscard]] char32_t get_before() const;
+    // Steps over one character; does nothing at the end / start. Cost: O(1).
+    void next();
+    void prev();
+
+private:
+    const TextLine* text_;
+    std::size_t pos_ = 0;
+    std::size_t byte_ = 0;
+};
+
+class TextLine {
+public:
+    // The empty text: one empty line.
+    TextLine();
+
+    // Takes the string and builds the tables. Requires: valid UTF-8 (ill-formed bytes become
+    // U+FFFD). Cost: O(bytes).
+    [[nodiscard]] static TextLine from_string(std::string text);
+
+    // Cost: O(1).
+    [[nodiscard]] std::size_t char_count() const noexcept { return char_count_; }
+    // Size of the UTF-8 form (what to_string() would return). Cost: O(1).
+    [[nodiscard]] std::size_t byte_count() const noexcept { return text_.size(); }
+    [[nodiscard]] bool empty() const noexcept { return char_count_ == 0; }
+
+    // Requires: index < char_count() (otherwise asserts; in release returns U+0000). Cost: O(1).
+    [[nodiscard]] char32_t char_at(std::size_t index) const;
+
+    // --- Edit primitives (the `editing` and `selection` modules build on these) ---
+
+    // Inserts text at pos and returns the number of characters inserted. Requires: pos <=
+    // char_count() (otherwise asserts; in release changes nothing and returns 0); valid UTF-8
+    // (ill-formed bytes become U+FFFD). Cost: O(bytes after pos + lines after pos + inserted).
+    std::size_t insert(std::size_t pos, std::string_view text);
+    // Removes the characters start..end (end excluded); start == end removes nothing. Requires:
+    // start <= end <= char_count() (otherwise asserts; in release changes nothing).
+    // Cost: O(bytes after start + lines after start).
+    void remove_range(std::size_t start, std::size_t end);
+    // remove_range(start, end) then insert(start, text) as one edit; returns the characters
+    // inserted. Requires: as both. Cost: as insert.
+    std::size_t replace_range(std::size_t start, std::size_t end, std::string_view text);
+
+    // --- Reading ---
+
+    // The UTF-8 text of from..to (both clamped to char_count(), to clamped up to from).
+    // Cost: O(to - from).
+    [[nodiscard]] std::string text_range(std::size_t from, std::size_t to) const;
+    // A copy of the whole text, for saving and serialising. Cost: O(bytes).
+    [[nodiscard]] std::string to_string() const;
+
+    // Calls fn(pos, ch) for every character with from <= pos < to (clamped), in order. When fn
+    // returns bool, false stops the walk. The text must not be edited inside fn.
+    // Cost: O(to - from) plus fn.
+    template <class Fn>
+    void for_each_char(std::size_t from, std::size_t to, Fn&& fn) const;
+
+    // Calls fn(bytes) with consecutive pieces of the UTF-8 text of from..to (clamped); every piece
+    // holds whole characters. The view lives only during the call. Cost: O(to - from) plus fn.
+    template <class Fn>
+    void for_each_chunk(std::size_t from, std::size_t to, Fn&& fn) const;
+
+    // --- Lines (a text with n line feeds has n + 1 lines; lines and columns count from 0) ---
+
+    // Cost: O(1).
+    [[nodiscard]] std::size_t line_count() const noexcept { return line_starts_.size(); }
+    // The line holding pos (pos clamped to char_count(); a position just after a line feed is on
+    // the next line). Cost: O(log lines).
+    [[nodiscard]] std::size_t line_of(std::size_t pos) const;
+    // pos - line_start(pos). Cost: O(log lines).
+    [[nodiscard]] std::size_t column_of(std::size_t pos) const;
+    // Position of line and column, the line clamped to the last line and the column to that
+    // line's length. Cost: O(1).
+    [[nodiscard]] std::size_t position_of(std::size_t line, std::size_t column) const;
+    // Start of the line holding pos: just after the last line feed before pos, or 0.
+    // Cost: O(log lines).
+    [[nodiscard]] std::size_t line_start(std::size_t pos) const;
+    // End of the line holding pos: the position of the first line feed at or after pos, or
+    // char_count(). Cost: O(log lines).
+    [[nodiscard]] std::size_t line_end(std::size_t pos) const;
+    // Characters of the line, line feed excluded (line clamped to the last line). Cost: O(1).
+    [[nodiscard]] std::size_t line_length(std::size_t line) const;
+    // A copy of the line's text, line feed excluded (line clamped). Cost: O(line length).
+    [[nodiscard]] std::string line_text(std::size_t line) const;
+
+    // Calls fn(line, start_pos, bytes) for each line first <= line < last (last clamped to
+    // line_count()); bytes is the line's UTF-8 text without its line feed and lives only during
+    // the call. When fn returns bool, false stops the walk. Cost: O(bytes of those lines) plus fn.
+    template <class Fn>
+    void for_each_line(std::size_t first, std::size_t last, Fn&& fn) const;
+
+    // Same characters. Cost: O(bytes).
+    [[nodiscard]] bool operator==(const TextLine& other) const noexcept {
+        return text_ == other.text_;
+    }
+
+    // For tests and debug builds: a description of the first broken invariant, or nothing.
+    // Cost: O(bytes).
+    [[nodiscard]] std::optional<std::string> check_invariants() const;
+
+private:
+    friend class CharCursor;
+
+    // Requires: pos <= char_count(). Cost: O(1).
+    [[nodiscard]] std::size_t byte_offset(std::size_t pos) const noexcept;
+    // Rebuilds the offset tables for characters from `from` on, given the byte offset of
+    // character `from` (unchanged by the edit that made this call necessary).
+    void rebuild_offsets(std::size_t from, std::size_t from_byte);
+    // Byte range of a line without its line feed.
+    [[nodiscard]] std::string_view line_bytes(std::size_t line) const;
+
+    std::string text_;
+    std::size_t char_count_ = 0;
+    std::vector<std::size_t> block_base_;
+    std::vector<std::uint8_t> block_offset_;
+    std::vector<std::size_t> line_starts_;
+};
+
+// Word skipping. Classes: whitespace (White_Space), word (Alphabetic or general category Nd, Nl,
+// No) and other (everything else, the underscore included). A run of whitespace is crossed
+// together with the run after it.
+//
+// skip_forward: moves pos just past the next run of one class. Returns false, leaving pos at the
+// end, when only whitespace follows (or pos is at the end). Cost: O(run length).
+[[nodiscard]] bool skip_forward(const TextLine& text, std::size_t& pos);
+// skip_backward: moves pos to the start of the previous run. Returns false when it reached 0 on
+// its first step or while crossing whitespace (pos is then 0); true when it stopped at a run's
+// start, including at 0 inside a run. Requires: pos <= char_count(). Cost: O(run length).
+[[nodiscard]] bool skip_backward(const TextLine& text, std::size_t& pos);
+
+// --- Template bodies ---
+
+template <class Fn>
+void TextLine::for_each_char(std::size_t from, std::size_t to, Fn&& fn) const {
+    CharCursor cursor(*this, from);
+    to = to < char_count_ ? to : char_count_;
+    while (cursor.pos() < to) {
+        const std::size_t pos = cursor.pos();
+        const char32_t ch = cursor.get();
+        cursor.next();
+        if constexpr (std::is_same_v<std::invoke_result_t<Fn&, std::size_t, char32_t>, bool>) {
+            if (!fn(pos, ch)) return;
+        } else {
+            fn(pos, ch);
+        }
+    }
+}
+
+template <class Fn>
+void TextLine::for_each_chunk(std::size_t from, std::size_t to, Fn&& fn) const {
+    to = to < char_count_ ? to : char_count_;
+    from = from < to ? from : to;
+    if (from == to) return;
+    const std::size_t begin = byte_offset(from);
+    fn(std::string_view(text_).substr(begin, byte_offset(to) - begin));
+}
+
+template <class Fn>
+void TextLine::for_each_line(std::size_t first, std::size_t last, Fn&& fn) const {
+    last = last < line_starts_.size() ? last : line_starts_.size();
+    for (std::size_t line = first; line < last; ++line) {
+        if constexpr (std::is_same_v<
+                          std::invoke_result_t<Fn&, std::size_t, std::size_t, std::string_view>,
+                          bool>) {
+            if (!fn(line, line_starts_[line], line_bytes(line))) return;
+        } else {
+            fn(line, line_starts_[line], line_bytes(line));
+        }
+    }
+}
+
+}  // namespace quarn::linecraft

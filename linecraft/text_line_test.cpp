@@ -1,0 +1,3 @@
+#include "linecraft/text_line.hpp"
+
+#include <gtest/gtest.h>

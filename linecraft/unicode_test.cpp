@@ -1,0 +1,3 @@
+#include "linecraft/unicode.hpp"
+
+#include <gtest/gtest.h>
