@@ -1,0 +1,1 @@
+#include "toolkit/layout.hpp"
