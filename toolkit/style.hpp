@@ -35,7 +35,7 @@ struct Rgb {
 
 enum class ColorKind : std::uint8_t { Default, Palette, Rgb };
 
-// Implicit from `Palette` and `Rgb` so that styles read `Style{.fg = Palette::Black}`.
+// Implicit from `Palette` and `Rgb` so that styles read `Style{}.with_fg(Palette::Black)`.
 struct Color {
     ColorKind kind = ColorKind::Default;
     Palette palette = Palette::Black;  // with ColorKind::Palette only
@@ -49,10 +49,16 @@ struct Color {
     friend bool operator==(const Color&, const Color&) = default;
 };
 
+// Build with the with_ helpers, `Style{}.with_fg(Palette::Black).with_bg(Palette::Yellow)`:
+// designated initializers that skip a field trip g++'s -Wmissing-field-initializers.
 struct Style {
     Color fg;
     Color bg;
     bool reverse = false;
+
+    [[nodiscard]] constexpr Style with_fg(Color c) const { return Style{c, bg, reverse}; }
+    [[nodiscard]] constexpr Style with_bg(Color c) const { return Style{fg, c, reverse}; }
+    [[nodiscard]] constexpr Style with_reverse(bool on = true) const { return Style{fg, bg, on}; }
     friend bool operator==(const Style&, const Style&) = default;
 };
 
