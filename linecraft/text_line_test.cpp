@@ -1,3 +1,304 @@
 #include "linecraft/text_line.hpp"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "linecraft/unicode.hpp"
+
+namespace quarn::linecraft {
+namespace {
+
+TextLine make(std::string_view s) { return TextLine::from_string(std::string(s)); }
+
+TEST(TextLine, CountsCharactersNotBytes) {
+    TextLine line = make("h\u00E9llo");
+    EXPECT_EQ(line.char_count(), 5u);
+    EXPECT_EQ(line.byte_count(), 6u);
+    EXPECT_EQ(line.char_at(1), U'\u00E9');
+    EXPECT_EQ(line.char_at(2), U'l');
+    EXPECT_EQ(line.check_invariants(), std::nullopt);
+
+    // Removing the only non-ASCII character must drop the offset tables.
+    line.remove_range(1, 2);
+    EXPECT_EQ(line.to_string(), "hllo");
+    EXPECT_EQ(line.char_at(1), U'l');
+    EXPECT_EQ(line.check_invariants(), std::nullopt);
+}
+
+TEST(TextLine, InsertingNonAsciiIntoLongAsciiTextKeepsOffsetsRight) {
+    // Long enough to span several offset blocks on both sides of the edit.
+    TextLine line = make(std::string(300, 'a'));
+    EXPECT_EQ(line.insert(130, "\U0001F600\u4E2D"), 2u);
+    EXPECT_EQ(line.check_invariants(), std::nullopt);
+    EXPECT_EQ(line.char_at(129), U'a');
+    EXPECT_EQ(line.char_at(130), U'\U0001F600');
+    EXPECT_EQ(line.char_at(131), U'\u4E2D');
+    EXPECT_EQ(line.char_at(301), U'a');
+}
+
+TEST(TextLine, IllFormedInputBecomesReplacementCharacters) {
+    TextLine line = make(
+        "a\xFF"
+        "b");
+    EXPECT_EQ(line.to_string(),
+              "a\uFFFD"
+              "b");
+    EXPECT_EQ(line.insert(3, "\xC3"), 1u);
+    EXPECT_EQ(line.to_string(),
+              "a\uFFFD"
+              "b\uFFFD");
+    EXPECT_EQ(line.check_invariants(), std::nullopt);
+}
+
+TEST(TextLine, CopiesAreIndependentSnapshots) {
+    TextLine line = make("one\ntw\u00F6");
+    const TextLine snapshot = line;
+    line.insert(0, "zero\n");
+    EXPECT_EQ(snapshot.to_string(), "one\ntw\u00F6");
+    EXPECT_EQ(snapshot.line_count(), 2u);
+    EXPECT_EQ(line.line_count(), 3u);
+    EXPECT_FALSE(line == snapshot);
+}
+
+TEST(TextLine, TextRangeClamps) {
+    const TextLine line = make("a\u00E9\u4E2D");
+    EXPECT_EQ(line.text_range(1, 3), "\u00E9\u4E2D");
+    EXPECT_EQ(line.text_range(2, 99), "\u4E2D");
+    EXPECT_EQ(line.text_range(3, 1), "");
+}
+
+struct LineQueryCase {
+    std::string_view name, text;
+    std::size_t pos, line, column, start, end;
+};
+constexpr LineQueryCase line_query_cases[] = {
+    {"EmptyText", "", 0, 0, 0, 0, 0},
+    {"FirstLineMiddle", "ab\ncd", 1, 0, 1, 0, 2},
+    {"OnLineFeed", "ab\ncd", 2, 0, 2, 0, 2},
+    {"AfterLineFeed", "ab\ncd", 3, 1, 0, 3, 5},
+    {"AtEnd", "ab\ncd", 5, 1, 2, 3, 5},
+    {"PastEndClamps", "ab\ncd", 9, 1, 2, 3, 5},
+    {"EmptyLastLine", "ab\n", 3, 1, 0, 3, 3},
+    {"EmptyMiddleLine", "a\n\nb", 2, 1, 0, 2, 2},
+    {"NonAsciiColumnsAreCharacters", "\u00E9\u00E9\n\U0001F600x", 5, 1, 2, 3, 5},
+};
+
+TEST(TextLineLines, FindLineAndColumnOfPosition) {
+    for (const LineQueryCase& c : line_query_cases) {
+        SCOPED_TRACE(c.name);
+        const TextLine line = make(c.text);
+        EXPECT_EQ(line.line_of(c.pos), c.line);
+        EXPECT_EQ(line.column_of(c.pos), c.column);
+        EXPECT_EQ(line.line_start(c.pos), c.start);
+        EXPECT_EQ(line.line_end(c.pos), c.end);
+        EXPECT_EQ(line.position_of(c.line, c.column), std::min(c.pos, line.char_count()));
+    }
+}
+
+TEST(TextLineLines, PositionOfClampsLineAndColumn) {
+    const TextLine line = make("abc\nd\n\u00E9f");
+    EXPECT_EQ(line.line_count(), 3u);
+    EXPECT_EQ(line.position_of(1, 10), 5u);  // end of "d"
+    EXPECT_EQ(line.position_of(7, 1), 7u);   // last line, column 1
+    EXPECT_EQ(line.position_of(7, 99), 8u);
+    EXPECT_EQ(line.line_text(2), "\u00E9f");
+    EXPECT_EQ(line.line_text(9), "\u00E9f");
+    EXPECT_EQ(line.line_length(0), 3u);
+}
+
+TEST(TextLineLines, ForEachLineGivesTextWithoutLineFeedAndCanStop) {
+    const TextLine line = make("a\n\u00E9\u00E9\n\nlast");
+    std::vector<std::string> seen;
+    line.for_each_line(1, 99, [&](std::size_t index, std::size_t start, std::string_view bytes) {
+        seen.push_back(std::to_string(index) + "@" + std::to_string(start) + ":" +
+                       std::string(bytes));
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"1@2:\u00E9\u00E9", "2@5:", "3@6:last"}));
+
+    int calls = 0;
+    line.for_each_line(0, 4,
+                       [&](std::size_t, std::size_t, std::string_view) { return ++calls < 2; });
+    EXPECT_EQ(calls, 2);
+}
+
+TEST(CharCursor, WalksBothWaysOverEveryUtf8Length) {
+    const std::u32string chars = U"a\u00E9\u4E2D\U0001F600\nz";
+    const TextLine line = make(to_utf8(chars));
+    CharCursor cursor(line, 0);
+    std::u32string forward;
+    while (!cursor.at_end()) {
+        forward.push_back(cursor.get());
+        cursor.next();
+    }
+    EXPECT_EQ(forward, chars);
+    EXPECT_EQ(cursor.pos(), chars.size());
+    std::u32string backward;
+    while (!cursor.at_start()) {
+        backward.insert(backward.begin(), cursor.get_before());
+        cursor.prev();
+    }
+    EXPECT_EQ(backward, chars);
+    EXPECT_EQ(CharCursor(line, 99).pos(), chars.size());
+}
+
+TEST(ForEachChar, VisitsRangeWithPositionsAndStopsOnFalse) {
+    const TextLine line = make("x\u00E9y\U0001F600");
+    std::u32string seen;
+    std::vector<std::size_t> positions;
+    line.for_each_char(1, 10, [&](std::size_t pos, char32_t ch) {
+        positions.push_back(pos);
+        seen.push_back(ch);
+    });
+    EXPECT_EQ(seen, U"\u00E9y\U0001F600");
+    EXPECT_EQ(positions, (std::vector<std::size_t>{1, 2, 3}));
+
+    std::size_t visited = 0;
+    line.for_each_char(0, 4, [&](std::size_t, char32_t ch) {
+        ++visited;
+        return ch != U'\u00E9';
+    });
+    EXPECT_EQ(visited, 2u);
+}
+
+TEST(ForEachChunk, ConcatenatesToTheRange) {
+    const TextLine line = make("ab\u00E9cd");
+    std::string joined;
+    line.for_each_chunk(1, 4, [&](std::string_view piece) { joined += piece; });
+    EXPECT_EQ(joined, "b\u00E9c");
+}
+
+struct SkipCase {
+    std::string_view name, text;
+    std::size_t from, to;
+    bool moved;
+};
+constexpr SkipCase skip_forward_cases[] = {
+    {"SpacesThenWord", "  foo_bar(x)", 0, 5, true},
+    {"UnderscoreIsOther", "  foo_bar(x)", 5, 6, true},
+    {"WordAfterUnderscore", "  foo_bar(x)", 6, 9, true},
+    {"PunctuationRun", "a->b", 1, 3, true},
+    {"AtEnd", "ab", 2, 2, false},
+    {"TrailingSpaces", "ab  ", 2, 4, false},
+    {"AccentedLettersAreWord", "h\u00E9llo w\u00F6rld", 0, 5, true},
+    {"DigitsJoinLetters", "abc123+", 0, 6, true},
+    {"NoBreakSpaceSeparates", "ab\u00A0cd", 0, 2, true},
+    {"LineFeedIsWhitespace", "ab\n\ncd", 2, 6, true},
+    {"FractionIsWord", "x\u00BD!", 0, 2, true},
+    {"EmojiIsOther", "\U0001F600\U0001F600a", 0, 2, true},
+};
+
+TEST(SkipForward, CrossesOneRun) {
+    for (const SkipCase& c : skip_forward_cases) {
+        SCOPED_TRACE(c.name);
+        const TextLine line = make(c.text);
+        std::size_t pos = c.from;
+        EXPECT_EQ(skip_forward(line, pos), c.moved);
+        EXPECT_EQ(pos, c.to);
+    }
+}
+
+constexpr SkipCase skip_backward_cases[] = {
+    {"TrailingSpaceThenWord", "foo bar ", 8, 4, true},
+    {"ReachesZeroInsideRun", "foo bar ", 4, 0, true},
+    {"FirstStepReachesZero", "ab", 1, 0, false},
+    {"AtZero", "ab", 0, 0, false},
+    {"WhitespaceDownToZero", "  ab", 2, 0, false},
+    {"StopsAtRunStart", " ab", 3, 1, true},
+    {"UnderscoreIsOther", "foo_bar", 7, 4, true},
+    {"PunctuationRun", "x->", 3, 1, true},
+    {"IdeographicSpaceSeparates", "ab\u3000\u4E2D\u6587", 5, 3, true},
+    {"LineFeedsCrossedWithWord", "ab\n\ncd", 4, 0, true},
+};
+
+TEST(SkipBackward, CrossesOneRun) {
+    for (const SkipCase& c : skip_backward_cases) {
+        SCOPED_TRACE(c.name);
+        const TextLine line = make(c.text);
+        std::size_t pos = c.from;
+        EXPECT_EQ(skip_backward(line, pos), c.moved);
+        EXPECT_EQ(pos, c.to);
+    }
+}
+
+// --- Model test: random edits against a std::u32string ---
+
+std::size_t model_line_start(const std::u32string& m, std::size_t pos) {
+    const std::size_t lf = m.rfind(U'\n', pos == 0 ? 0 : pos - 1);
+    return (pos == 0 || lf == std::u32string::npos) ? 0 : lf + 1;
+}
+
+void expect_matches_model(const TextLine& line, const std::u32string& model, std::mt19937& rng) {
+    ASSERT_EQ(line.check_invariants(), std::nullopt);
+    ASSERT_EQ(line.to_string(), to_utf8(model));
+    ASSERT_EQ(line.char_count(), model.size());
+    const auto lines = static_cast<std::size_t>(std::count(model.begin(), model.end(), U'\n')) + 1;
+    ASSERT_EQ(line.line_count(), lines);
+    for (int probe = 0; probe < 8; ++probe) {
+        const std::size_t pos = rng() % (model.size() + 1);
+        SCOPED_TRACE("pos " + std::to_string(pos));
+        if (pos < model.size()) {
+            ASSERT_EQ(line.char_at(pos), model[pos]);
+        }
+        const std::size_t start = model_line_start(model, pos);
+        const std::size_t end = std::min(model.find(U'\n', pos), model.size());
+        const auto line_index = static_cast<std::size_t>(
+            std::count(model.begin(), model.begin() + static_cast<std::ptrdiff_t>(pos), U'\n'));
+        ASSERT_EQ(line.line_start(pos), start);
+        ASSERT_EQ(line.line_end(pos), end);
+        ASSERT_EQ(line.line_of(pos), line_index);
+        ASSERT_EQ(line.column_of(pos), pos - start);
+        ASSERT_EQ(line.position_of(line_index, pos - start), pos);
+        ASSERT_EQ(line.line_text(line_index), to_utf8(model.substr(start, end - start)));
+        const std::size_t to = pos + rng() % 20;
+        ASSERT_EQ(line.text_range(pos, to), to_utf8(model.substr(pos, to - pos)));
+    }
+}
+
+TEST(TextLineModel, RandomEditsMatchACodePointString) {
+    // Every UTF-8 length, line feeds and whitespace, so edits cross blocks, lines and tables.
+    constexpr char32_t alphabet[] = {U'a',      U'b',      U' ',          U'\n',     U'_',
+                                     U'\u00E9', U'\u4E2D', U'\U0001F600', U'\u3000', U'7'};
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        std::u32string model;
+        TextLine line;
+        // Some seeds stay pure ASCII for a while to exercise the table-free state.
+        const std::size_t alphabet_size = seed % 4 == 0 ? 4 : std::size(alphabet);
+        for (int step = 0; step < 300; ++step) {
+            SCOPED_TRACE("step " + std::to_string(step));
+            const std::size_t pos = rng() % (model.size() + 1);
+            std::u32string piece;
+            const std::size_t piece_length = rng() % (rng() % 8 == 0 ? 150 : 6);
+            for (std::size_t i = 0; i < piece_length; ++i)
+                piece.push_back(alphabet[rng() % alphabet_size]);
+            const std::size_t end = pos + rng() % (model.size() - pos + 1) % 40;
+            switch (model.size() > 600 ? 1 : rng() % 3) {
+                case 0:
+                    ASSERT_EQ(line.insert(pos, to_utf8(piece)), piece.size());
+                    model.insert(pos, piece);
+                    break;
+                case 1:
+                    line.remove_range(pos, end);
+                    model.erase(pos, end - pos);
+                    break;
+                default:
+                    ASSERT_EQ(line.replace_range(pos, end, to_utf8(piece)), piece.size());
+                    model.replace(pos, end - pos, piece);
+                    break;
+            }
+            expect_matches_model(line, model, rng);
+            if (HasFatalFailure()) return;
+        }
+        // from_string of the final text must build the same state as the edits did.
+        EXPECT_TRUE(TextLine::from_string(line.to_string()) == line);
+    }
+}
+
+}  // namespace
+}  // namespace quarn::linecraft
