@@ -1,0 +1,73 @@
+#include "tui/editor.hpp"
+
+#include <algorithm>
+
+namespace quarn::tui {
+
+Editor Editor::create(std::optional<std::filesystem::path> path, const core::Options& options) {
+    std::optional<Document> document;
+    if (path) {
+        if (auto opened = Document::open(*path); opened) {
+            document.emplace(std::move(*opened));
+        } else {
+            // A missing, unreadable or non-UTF-8 file still gives a tab: an empty document that
+            // saving will write to this path. The file itself is left untouched.
+            document.emplace(core::PlainText{});
+            document->attach_path(*path);
+        }
+    } else {
+        document.emplace(core::PlainText{});
+    }
+    Editor editor{.document = std::move(*document)};
+    // The remembered caret position, the syntax and the completion words arrive with their own
+    // modules; until then a tab starts at position 0.
+    editor.carets = {core::primary_caret_at(0)};
+    editor.tab_width = options.tab_width;
+    editor.soft_wrap = options.soft_wrap;
+    return editor;
+}
+
+void Editor::seal_edit() {
+    document.content().carets = carets;
+    document.commit();
+    last_edit = EditKind::None;
+}
+
+void normalize_carets(Editor& editor) { core::normalize_carets(editor.carets); }
+
+void clamp_cursor(Editor& editor) {
+    const std::size_t pos = std::min(editor.primary_position(), editor.text().char_count());
+    editor.carets = {core::primary_caret_at(pos)};
+}
+
+void collapse_to_primary(Editor& editor) {
+    editor.seal_edit();
+    if (editor.carets.empty()) {
+        editor.carets = {core::primary_caret_at(0)};
+        return;
+    }
+    Caret primary = editor.carets[editor.primary_caret()];
+    primary.primary = true;
+    editor.carets = {primary};
+}
+
+void add_caret_vertical(Editor& editor, int delta) {
+    editor.seal_edit();
+    std::vector<Caret> added = core::carets_added_vertical(editor.text(), editor.carets, delta);
+    if (added.empty()) return;
+    editor.carets.insert(editor.carets.end(), added.begin(), added.end());
+    core::normalize_carets(editor.carets);
+}
+
+void select_all(Editor& editor) {
+    editor.seal_edit();
+    editor.carets = {Caret{editor.text().char_count(), 0, std::nullopt, true}};
+}
+
+void select_line(Editor& editor) {
+    editor.seal_edit();
+    for (Caret& caret : editor.carets) core::select_line_for(editor.text(), caret);
+    core::normalize_carets(editor.carets);
+}
+
+}  // namespace quarn::tui
