@@ -87,13 +87,7 @@ void move_tab_right(App& app) {
 }
 
 void request_close(App& app) {
-    if (app.tabs.empty()) return;
-    Editor& editor = app.tab();
-    if (editor.document.modified()) {
-        editor.confirm_close = true;
-    } else {
-        editor.close_requested = true;
-    }
+    if (!app.tabs.empty()) request_close(app.tab());
 }
 
 void finish_close(App& app) {

@@ -70,4 +70,12 @@ void select_line(Editor& editor) {
     core::normalize_carets(editor.carets);
 }
 
+void request_close(Editor& editor) {
+    if (editor.document.modified()) {
+        editor.confirm_close = true;
+    } else {
+        editor.close_requested = true;
+    }
+}
+
 }  // namespace quarn::tui

@@ -132,4 +132,8 @@ void add_caret_vertical(Editor& editor, int delta);
 void select_all(Editor& editor);
 void select_line(Editor& editor);
 
+// Ctrl+W and the close step of quitting: marks the tab for removal, or opens the close-unsaved
+// overlay when it has unsaved changes.
+void request_close(Editor& editor);
+
 }  // namespace quarn::tui
