@@ -16,7 +16,7 @@ namespace quarn::toolkit {
 
 struct Cell {
     char32_t symbol = U' ';
-    Style style;
+    Style style{};
     friend bool operator==(const Cell&, const Cell&) = default;
 };
 
@@ -68,7 +68,7 @@ private:
 struct CellUpdate {
     std::uint16_t x = 0;
     std::uint16_t y = 0;
-    Cell cell;
+    Cell cell{};
     friend bool operator==(const CellUpdate&, const CellUpdate&) = default;
 };
 

@@ -35,11 +35,11 @@ struct Rgb {
 
 enum class ColorKind : std::uint8_t { Default, Palette, Rgb };
 
-// Implicit from `Palette` and `Rgb` so that styles read `Style{}.with_fg(Palette::Black)`.
+// Implicit from `Palette` and `Rgb` so that styles read `Style{.fg = Palette::Black}`.
 struct Color {
     ColorKind kind = ColorKind::Default;
     Palette palette = Palette::Black;  // with ColorKind::Palette only
-    Rgb rgb;                           // with ColorKind::Rgb only
+    Rgb rgb{};                         // with ColorKind::Rgb only
 
     constexpr Color() = default;
     constexpr Color(Palette p) : kind(ColorKind::Palette), palette(p) {}  // NOLINT: implicit
@@ -49,11 +49,12 @@ struct Color {
     friend bool operator==(const Color&, const Color&) = default;
 };
 
-// Build with the with_ helpers, `Style{}.with_fg(Palette::Black).with_bg(Palette::Yellow)`:
-// designated initializers that skip a field trip g++'s -Wmissing-field-initializers.
+// `Style{.bg = Palette::Blue}` or `Style{}.with_fg(Palette::Black).with_bg(Palette::Yellow)`.
+// Every field of the toolkit's records has a default initializer, so designated initializers
+// may skip fields without tripping g++'s -Wmissing-field-initializers.
 struct Style {
-    Color fg;
-    Color bg;
+    Color fg{};
+    Color bg{};
     bool reverse = false;
 
     [[nodiscard]] constexpr Style with_fg(Color c) const { return Style{c, bg, reverse}; }

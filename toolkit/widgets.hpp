@@ -21,9 +21,9 @@ void clear(Buffer& buffer, Rect area);
 //   └────────┘
 // The title starts one column right of the corner and is cut before the right corner.
 struct Block {
-    std::string title;   // UTF-8
-    Style style;         // patched over the whole box first (borders, title and inside)
-    Style border_style;  // patched over the borders and the title
+    std::string title{};   // UTF-8
+    Style style{};         // patched over the whole box first (borders, title and inside)
+    Style border_style{};  // patched over the borders and the title
 
     // The box without its border; empty when the box is narrower or lower than 3.
     [[nodiscard]] Rect inner(Rect area) const { return toolkit::inner(area, Margin{1, 1}); }
@@ -31,8 +31,8 @@ struct Block {
 void render(Buffer& buffer, Rect area, const Block& block);
 
 struct Span {
-    std::string text;  // UTF-8
-    Style style;
+    std::string text{};  // UTF-8
+    Style style{};
     friend bool operator==(const Span&, const Span&) = default;
 };
 using Line = std::vector<Span>;
@@ -41,8 +41,8 @@ using Line = std::vector<Span>;
 // over the whole area first, then each run's style over its cells. The first `scroll` lines are
 // skipped; rows after the last line keep just the area style.
 struct Paragraph {
-    std::vector<Line> lines;
-    Style style;
+    std::vector<Line> lines{};
+    Style style{};
     std::uint16_t scroll = 0;
 };
 void render(Buffer& buffer, Rect area, const Paragraph& paragraph);
