@@ -3,6 +3,7 @@
 // leave the rectangle, and come out the same for the same input even when the space is short.
 
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <variant>
 #include <vector>
@@ -29,5 +30,11 @@ enum class Direction { Vertical, Horizontal };
 // Mins shrink, down to 0. Without a Min, space that is left stays unused after the last stripe.
 [[nodiscard]] std::vector<Rect> split(Rect area, Direction direction,
                                       std::span<const Constraint> constraints);
+// split(area, Direction::Vertical, {Length{1}, Min{1}})
+[[nodiscard]] inline std::vector<Rect> split(Rect area, Direction direction,
+                                             std::initializer_list<Constraint> constraints) {
+    return split(area, direction,
+                 std::span<const Constraint>(constraints.begin(), constraints.size()));
+}
 
 }  // namespace quarn::toolkit

@@ -55,5 +55,10 @@ TEST(Split, SizesAlongTheAxis) {
     }
 }
 
+TEST(Split, TakesABracedList) {
+    EXPECT_EQ(split(Rect{0, 0, 80, 24}, Direction::Horizontal, {Length{3}, Min{1}}),
+              (std::vector<Rect>{{0, 0, 3, 24}, {3, 0, 77, 24}}));
+}
+
 }  // namespace
 }  // namespace quarn::toolkit
