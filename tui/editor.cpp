@@ -70,6 +70,11 @@ void select_line(Editor& editor) {
     core::normalize_carets(editor.carets);
 }
 
+std::string tab_label(const Editor& editor) {
+    const std::string name = scrivlet::display_name(editor.document.path());
+    return editor.document.modified() ? "*" + name : name;
+}
+
 void request_close(Editor& editor) {
     if (editor.document.modified()) {
         editor.confirm_close = true;

@@ -87,22 +87,22 @@ struct Editor {
 
     Document document;
     std::vector<Caret> carets{core::primary_caret_at(0)};
-    std::vector<std::pair<std::string, std::size_t>> words;
-    Completion completion;
-    std::vector<OverlayButton> overlay_buttons;
-    std::vector<CompletionHit> completion_hits;
-    std::string fallback_clipboard;
-    std::optional<std::string> status;
-    std::optional<InputPrompt> prompt;
-    std::optional<std::string> last_search;
-    std::optional<std::vector<Caret>> saved_carets;
-    std::optional<std::pair<std::size_t, std::size_t>> saved_scroll;  // (top row, left column)
-    std::optional<Syntax> syntax;
-    std::optional<Clock::time_point> last_click_time;
+    std::vector<std::pair<std::string, std::size_t>> words{};
+    Completion completion{};
+    std::vector<OverlayButton> overlay_buttons{};
+    std::vector<CompletionHit> completion_hits{};
+    std::string fallback_clipboard{};
+    std::optional<std::string> status{};
+    std::optional<InputPrompt> prompt{};
+    std::optional<std::string> last_search{};
+    std::optional<std::vector<Caret>> saved_carets{};
+    std::optional<std::pair<std::size_t, std::size_t>> saved_scroll{};  // (top row, left column)
+    std::optional<Syntax> syntax{};
+    std::optional<Clock::time_point> last_click_time{};
     std::size_t last_click_position = 0;
     std::uint8_t click_count = 0;
-    std::optional<Clock::time_point> overlay_since;
-    std::optional<Clock::time_point> overlay_blocked_at;
+    std::optional<Clock::time_point> overlay_since{};
+    std::optional<Clock::time_point> overlay_blocked_at{};
     unsigned tab_width = 4;
     bool soft_wrap = true;
     std::size_t top_row = 0;
@@ -110,9 +110,9 @@ struct Editor {
     std::pair<std::size_t, std::size_t> last_cursor{0, 0};  // (line, column)
     std::size_t text_width = 1;
     std::size_t text_height = 1;
-    toolkit::Rect text_area;
+    toolkit::Rect text_area{};
     std::size_t help_scroll = 0;
-    std::optional<ClipboardHandle> clipboard;
+    std::optional<ClipboardHandle> clipboard{};
     bool confirm_close = false;
     bool disk_conflict = false;
     bool help_open = false;
@@ -131,6 +131,10 @@ void collapse_to_primary(Editor& editor);
 void add_caret_vertical(Editor& editor, int delta);
 void select_all(Editor& editor);
 void select_line(Editor& editor);
+
+// The tab bar's text: the file name (invalid UTF-8 shown as U+FFFD) or "Untitled", with "*" in
+// front while the document has unsaved changes.
+[[nodiscard]] std::string tab_label(const Editor& editor);
 
 // Ctrl+W and the close step of quitting: marks the tab for removal, or opens the close-unsaved
 // overlay when it has unsaved changes.
