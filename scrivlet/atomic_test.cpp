@@ -221,5 +221,13 @@ TEST(ReadFile, ReadsWholeFileOrReportsWhy) {
     }
 }
 
+TEST(ReadFile, ReadsPastOneBuffer) {
+    TempDir dir;
+    std::string big(200'003, 'a');
+    big.back() = 'z';
+    write_bytes(dir / "big", big);
+    EXPECT_EQ(read_file(dir / "big"), big);
+}
+
 }  // namespace
 }  // namespace quarn::scrivlet
