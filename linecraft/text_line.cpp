@@ -12,6 +12,12 @@ namespace {
 
 constexpr std::size_t block_shift = 6;
 constexpr std::size_t block_chars = std::size_t{1} << block_shift;
+// Longest patch kept before folding it into the base: bounds the work of one keystroke. Small
+// texts fold early, where a rebuild costs little anyway.
+constexpr std::size_t max_patch_chars = 8192;
+[[nodiscard]] std::size_t patch_limit(std::size_t char_count) noexcept {
+    return std::clamp<std::size_t>(char_count / 8, 16, max_patch_chars);
+}
 
 // Length of the character that starts with this byte; the text is well-formed UTF-8.
 [[nodiscard]] std::size_t lead_length(char byte) noexcept {
@@ -92,31 +98,113 @@ TextLine TextLine::from_string(std::string text) {
     line.text_ = is_valid_utf8(text) ? std::move(text) : sanitize_utf8(text);
     line.char_count_ = utf8_char_count(line.text_);
     if (line.char_count_ != line.text_.size()) line.rebuild_offsets(0, 0);
+    line.base_chars_ = line.char_count_;
     collect_line_starts(line.text_, 0, line.line_starts_);
     return line;
 }
 
+std::size_t TextLine::base_byte(std::size_t j) const noexcept {
+    if (block_offset_.empty()) return j;
+    return block_base_[j >> block_shift] + block_offset_[j];
+}
+
 std::size_t TextLine::byte_offset(std::size_t pos) const noexcept {
-    if (block_offset_.empty()) return pos;
     if (pos >= char_count_) return text_.size();
-    return block_base_[pos >> block_shift] + block_offset_[pos];
+    if (!has_patch_ || pos < patch_start_) return base_byte(pos);
+    const std::size_t in_patch = pos - patch_start_;
+    if (in_patch < patch_offsets_.size()) return patch_start_byte_ + patch_offsets_[in_patch];
+    return base_byte(in_patch - patch_offsets_.size() + patch_tail_base_) + patch_byte_shift_;
+}
+
+void TextLine::drop_offsets() {
+    std::vector<std::size_t>().swap(block_base_);
+    std::vector<std::uint8_t>().swap(block_offset_);
+    std::vector<std::uint32_t>().swap(patch_offsets_);
+    has_patch_ = false;
+    base_chars_ = char_count_;
+}
+
+void TextLine::update_offsets(std::size_t before_start, std::size_t before_end, std::size_t added,
+                              std::size_t low_byte) {
+    if (char_count_ == text_.size()) {
+        drop_offsets();  // pure ASCII again: no tables at all
+        return;
+    }
+    // Grow the patch (an empty one at the edit when there is none) to cover the edit. Before
+    // the edit, characters from patch end on map to base characters from tail_base on.
+    const std::size_t start = has_patch_ ? patch_start_ : before_start;
+    const std::size_t end = has_patch_ ? patch_start_ + patch_offsets_.size() : before_start;
+    const std::size_t tail_base = has_patch_ ? patch_tail_base_ : before_start;
+    const std::size_t low = std::min(start, before_start);
+    const std::size_t high = std::max(end, before_end);
+    const std::size_t length = high - low - (before_end - before_start) + added;
+    if (length > patch_limit(char_count_)) {
+        // Base entries before `low` describe the current text; an ASCII base has none.
+        if (block_offset_.empty()) {
+            rebuild_offsets(0, 0);
+        } else {
+            rebuild_offsets(low, low_byte);
+        }
+        return;
+    }
+    has_patch_ = true;
+    patch_start_ = low;
+    patch_start_byte_ = low_byte;
+    patch_tail_base_ = tail_base + (high - end);
+    patch_offsets_.resize(length);
+    std::size_t byte = low_byte;
+    for (std::size_t i = 0; i < length; ++i) {
+        patch_offsets_[i] = static_cast<std::uint32_t>(byte - low_byte);
+        byte += lead_length(text_[byte]);
+    }
+    // Unsigned wrap-around stands for a negative shift; only the sum is ever used.
+    const std::size_t tail_old_byte =
+        patch_tail_base_ < base_chars_ ? base_byte(patch_tail_base_) : 0;
+    patch_byte_shift_ = byte - tail_old_byte;
 }
 
 void TextLine::rebuild_offsets(std::size_t from, std::size_t from_byte) {
     // Blocks that start before `from` keep their base: nothing before `from` moved.
+    has_patch_ = false;
+    patch_offsets_.clear();
+    base_chars_ = char_count_;
     block_base_.resize((char_count_ + block_chars - 1) >> block_shift);
     block_offset_.resize(char_count_);
+    const auto* data = reinterpret_cast<const unsigned char*>(text_.data());
+    std::uint8_t* offsets = block_offset_.data();
+    std::size_t pos = from;
     std::size_t byte = from_byte;
-    std::size_t base = from_byte;
-    if ((from & (block_chars - 1)) != 0) base = block_base_[from >> block_shift];
-    const char* data = text_.data();
-    for (std::size_t pos = from; pos < char_count_; ++pos) {
-        if ((pos & (block_chars - 1)) == 0) {
-            base = byte;
-            block_base_[pos >> block_shift] = byte;
+    while (pos < char_count_) {
+        const std::size_t block = pos >> block_shift;
+        if ((pos & (block_chars - 1)) == 0) block_base_[block] = byte;
+        const std::size_t base = block_base_[block];
+        const std::size_t block_end = std::min((block + 1) << block_shift, char_count_);
+        std::size_t relative = byte - base;
+        while (pos < block_end) {
+            // Eight ASCII characters at once: most non-ASCII text is still mostly ASCII.
+            std::uint64_t eight = 0;
+            if (pos + 8 <= block_end) std::memcpy(&eight, data + base + relative, 8);
+            if (pos + 8 <= block_end && (eight & 0x8080808080808080u) == 0) {
+                for (std::size_t i = 0; i < 8; ++i)
+                    offsets[pos + i] = static_cast<std::uint8_t>(relative + i);
+                pos += 8;
+                relative += 8;
+                continue;
+            }
+            // Byte by byte without a dependency on the loaded length: a continuation byte
+            // writes the next character's slot, which that character's lead byte overwrites.
+            const unsigned char* bytes = data + base;
+            const std::size_t stop = std::min(pos + 8, block_end);
+            while (pos < stop) {
+                offsets[pos] = static_cast<std::uint8_t>(relative);
+                pos += (bytes[relative] & 0xC0) != 0x80 ? 1 : 0;
+                ++relative;
+            }
         }
-        block_offset_[pos] = static_cast<std::uint8_t>(byte - base);
-        byte += lead_length(data[byte]);
+        // Step over the continuation bytes of the block's last character.
+        while (base + relative < text_.size() && is_continuation(text_[base + relative]))
+            ++relative;
+        byte = base + relative;
     }
 }
 
@@ -146,23 +234,15 @@ std::size_t TextLine::replace_range(std::size_t start, std::size_t end, std::str
     }
     if (start == end && text.empty()) return 0;
 
-    const bool was_ascii = block_offset_.empty();
     const std::size_t start_byte = byte_offset(start);
     const std::size_t end_byte = byte_offset(end);
+    const std::size_t low_byte =
+        has_patch_ ? byte_offset(std::min(patch_start_, start)) : start_byte;
     const std::size_t removed = end - start;
     const std::size_t added = utf8_char_count(text);
     text_.replace(start_byte, end_byte - start_byte, text);
     char_count_ = char_count_ - removed + added;
-
-    if (char_count_ == text_.size()) {
-        // Pure ASCII again: drop the tables and their memory.
-        std::vector<std::size_t>().swap(block_base_);
-        std::vector<std::uint8_t>().swap(block_offset_);
-    } else if (was_ascii) {
-        rebuild_offsets(0, 0);
-    } else {
-        rebuild_offsets(start, start_byte);
-    }
+    update_offsets(start, end, added, low_byte);
 
     // Line starts in (start, end] belonged to removed line feeds; later ones shift.
     const auto first = std::upper_bound(line_starts_.begin(), line_starts_.end(), start);
@@ -227,18 +307,28 @@ std::optional<std::string> TextLine::check_invariants() const {
     if (!is_valid_utf8(text_)) return "text is not valid UTF-8";
     if (char_count_ != utf8_char_count(text_)) return "character count does not match the text";
     const bool ascii = char_count_ == text_.size();
-    if (ascii != block_offset_.empty() || ascii != block_base_.empty())
-        return "offset tables present exactly when the text is not pure ASCII: broken";
-    if (!ascii) {
-        if (block_offset_.size() != char_count_) return "one offset per character: broken";
-        if (block_base_.size() != (char_count_ + block_chars - 1) / block_chars)
-            return "one base per block of characters: broken";
-        std::size_t byte = 0;
-        for (std::size_t pos = 0; pos < char_count_; ++pos) {
-            if (byte_offset(pos) != byte)
-                return "byte offset of character " + std::to_string(pos) + " is wrong";
-            byte += lead_length(text_[byte]);
-        }
+    if (ascii && (has_patch_ || !block_offset_.empty() || !block_base_.empty()))
+        return "pure ASCII text carries a table";
+    if (!ascii && !has_patch_ && block_offset_.empty()) return "non-ASCII text without a table";
+    if (!block_offset_.empty() && block_offset_.size() != base_chars_)
+        return "one base offset per base character: broken";
+    if (block_base_.size() != (block_offset_.size() + block_chars - 1) / block_chars)
+        return "one base per block of characters: broken";
+    if (has_patch_) {
+        if (patch_offsets_.size() > max_patch_chars) return "patch longer than allowed";
+        const std::size_t patch_end = patch_start_ + patch_offsets_.size();
+        if (patch_end > char_count_) return "patch beyond the text";
+        if (patch_start_ > base_chars_ || patch_tail_base_ > base_chars_ ||
+            char_count_ - patch_end != base_chars_ - patch_tail_base_)
+            return "patch does not map the tail onto the base";
+    } else if (!ascii && base_chars_ != char_count_) {
+        return "base table does not cover the text";
+    }
+    std::size_t byte = 0;
+    for (std::size_t pos = 0; pos < char_count_; ++pos) {
+        if (byte_offset(pos) != byte)
+            return "byte offset of character " + std::to_string(pos) + " is wrong";
+        byte += lead_length(text_[byte]);
     }
     std::vector<std::size_t> starts{0};
     collect_line_starts(text_, 0, starts);

@@ -6,15 +6,24 @@
 // Design note (current representation):
 // - `text_` is valid UTF-8, always. Text handed in that is not valid UTF-8 has each maximal
 //   ill-formed subsequence replaced by U+FFFD, so the invariants hold whatever a caller passes.
-// - Character index → byte offset in O(1): for pure ASCII text there is no table (offset = index).
-//   Otherwise `block_base_[c / 64]` is the byte offset of character 64·(c / 64) and
-//   `block_offset_[c]` the byte offset of character c relative to that base (at most 63 · 4 < 256,
-//   so one byte per character). Both tables are empty exactly when the text is pure ASCII.
+// - Character index → byte offset in O(1) through a "base" table plus at most one "patch":
+//   * The base table describes the text as it was at the last full rebuild (`base_chars_`
+//     characters). It is empty when that text was pure ASCII (offset = index); otherwise
+//     `block_base_[j / 64]` is the byte offset of base character 64·(j / 64) and
+//     `block_offset_[j]` the offset of base character j relative to it (≤ 63 · 4 < 256, one byte).
+//   * The patch is the run of characters changed since then: characters before `patch_start_`
+//     are base characters at the same index; the next `patch_offsets_.size()` characters have
+//     their byte offsets (relative to `patch_start_byte_`) in `patch_offsets_`; every later
+//     character p is base character p - patch_start_ - patch size + `patch_tail_base_`, its
+//     offset shifted by `patch_byte_shift_` (modular arithmetic, the shift may be negative).
+//   An edit next to or inside the patch only rebuilds the patch (O(patch), at most
+//   max_patch_chars); an edit elsewhere, or one that would make the patch too long, folds
+//   everything into a new base from the edit on (O(bytes after the edit)). Pure ASCII text
+//   carries no table and no patch.
 // - `line_starts_` holds the position of every line start, ascending, beginning with 0; a text
-//   with n line feeds has n + 1 entries. It is kept up to date by every edit (cost proportional
-//   to the number of lines after the edit), so line queries are O(log lines).
-// - An edit at position p rebuilds the offset tables from p onward only (O(bytes after p)) and
-//   moves the bytes after p once; positions before p keep their table entries.
+//   with n line feeds has n + 1 entries. Every edit updates it (cost proportional to the number
+//   of lines after the edit), so line queries are O(log lines).
+// - Every edit moves the bytes after it once (one memmove of the string's tail).
 //
 // Positions around a line, "ab\ncd" (line feed shown as ⏎):
 //   a b ⏎ c d
@@ -150,16 +159,32 @@ private:
 
     // Requires: pos <= char_count(). Cost: O(1).
     [[nodiscard]] std::size_t byte_offset(std::size_t pos) const noexcept;
-    // Rebuilds the offset tables for characters from `from` on, given the byte offset of
-    // character `from` (unchanged by the edit that made this call necessary).
+    // Byte offset of base character j. Requires: j < base_chars_.
+    [[nodiscard]] std::size_t base_byte(std::size_t j) const noexcept;
+    // Makes the current text the base from character `from` on, given its byte offset; the
+    // base entries before `from` must describe the current text. Drops the patch.
     void rebuild_offsets(std::size_t from, std::size_t from_byte);
+    // Updates the offset tables after text_ changed: the characters before_start..before_end
+    // (before the edit) became `added` characters. Runs after text_ and char_count_ changed,
+    // while the tables still describe the old text; low_byte is the byte offset of
+    // min(patch start, before_start), taken before the edit.
+    void update_offsets(std::size_t before_start, std::size_t before_end, std::size_t added,
+                        std::size_t low_byte);
+    void drop_offsets();
     // Byte range of a line without its line feed.
     [[nodiscard]] std::string_view line_bytes(std::size_t line) const;
 
     std::string text_;
     std::size_t char_count_ = 0;
+    std::size_t base_chars_ = 0;
     std::vector<std::size_t> block_base_;
     std::vector<std::uint8_t> block_offset_;
+    bool has_patch_ = false;
+    std::size_t patch_start_ = 0;
+    std::size_t patch_start_byte_ = 0;
+    std::size_t patch_tail_base_ = 0;
+    std::size_t patch_byte_shift_ = 0;
+    std::vector<std::uint32_t> patch_offsets_;
     std::vector<std::size_t> line_starts_;
 };
 

@@ -270,9 +270,14 @@ TEST(TextLineModel, RandomEditsMatchACodePointString) {
         TextLine line;
         // Some seeds stay pure ASCII for a while to exercise the table-free state.
         const std::size_t alphabet_size = seed % 4 == 0 ? 4 : std::size(alphabet);
+        std::size_t last = 0;
         for (int step = 0; step < 300; ++step) {
             SCOPED_TRACE("step " + std::to_string(step));
-            const std::size_t pos = rng() % (model.size() + 1);
+            // Half the edits near the previous one, as typing and deleting do.
+            std::size_t pos = rng() % (model.size() + 1);
+            if (rng() % 2 == 0)
+                pos = std::min(last + rng() % 7 - std::min<std::size_t>(last, 3), model.size());
+            last = pos;
             std::u32string piece;
             const std::size_t piece_length = rng() % (rng() % 8 == 0 ? 150 : 6);
             for (std::size_t i = 0; i < piece_length; ++i)

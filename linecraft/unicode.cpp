@@ -4,6 +4,8 @@
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
+#include <cstring>
+
 namespace quarn::linecraft {
 
 namespace {
@@ -58,12 +60,12 @@ LowerChars lowercase_full(char32_t ch) noexcept {
         out.size = 1;
         return out;
     }
-    UChar src[2];
+    UChar src[2] = {};
     int32_t src_length = 0;
     UBool error = false;
     U16_APPEND(src, src_length, 2, to_icu(ch), error);
     // UTF-16 of at most three characters; SpecialCasing never maps a character to more.
-    UChar dest[8];
+    UChar dest[8] = {};
     UErrorCode status = U_ZERO_ERROR;
     const int32_t length = u_strToLower(dest, 8, src, src_length, "", &status);
     if (error || U_FAILURE(status) || length <= 0) {
@@ -108,6 +110,13 @@ std::string encode_utf8(char32_t ch) {
 bool is_valid_utf8(std::string_view bytes) noexcept {
     std::size_t i = 0;
     while (i < bytes.size()) {
+        // Files are mostly ASCII: skip eight such bytes at a time.
+        std::uint64_t eight = 0;
+        if (i + 8 <= bytes.size()) std::memcpy(&eight, bytes.data() + i, 8);
+        if (i + 8 <= bytes.size() && (eight & 0x8080808080808080u) == 0) {
+            i += 8;
+            continue;
+        }
         if (static_cast<unsigned char>(bytes[i]) < 0x80) {
             ++i;
             continue;
