@@ -90,16 +90,17 @@ void TerminalBackend::set_pen(Style style) {
 std::expected<void, std::error_code> TerminalBackend::draw(
     std::span<const toolkit::CellUpdate> cells) {
     // Where the terminal cursor is after the previous cell, when we can be sure: only after an
-    // ASCII character, since terminals disagree on the width of some others.
-    std::optional<toolkit::Position> next;
+    // ASCII character, since terminals disagree on the width of some others. (A plain flag, not
+    // an optional: g++ 12 -O2 warns falsely on comparing an optional Position.)
+    bool known = false;
+    toolkit::Position next;
     for (const toolkit::CellUpdate& update : cells) {
-        if (next != toolkit::Position{update.x, update.y}) move_to(update.x, update.y);
+        if (!known || next != toolkit::Position{update.x, update.y}) move_to(update.x, update.y);
         set_pen(update.cell.style);
         const char32_t symbol = toolkit::display_char(update.cell.symbol);
         toolkit::append_utf8(out_, symbol);
-        next.reset();
-        if (symbol < 0x80 && update.x < 0xFFFF)
-            next = toolkit::Position{static_cast<std::uint16_t>(update.x + 1), update.y};
+        known = symbol < 0x80 && update.x < 0xFFFF;
+        next = toolkit::Position{static_cast<std::uint16_t>(update.x + 1), update.y};
     }
     set_pen(Style{});
     return {};
