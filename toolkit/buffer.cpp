@@ -16,6 +16,11 @@ constexpr char32_t replacement = U'\uFFFD';
 // Decodes one character at `byte_offset` and advances past it; an ill-formed sequence gives
 // U+FFFD and advances by its maximal subpart, as ICU does.
 char32_t next_char(std::string_view text, std::int32_t& byte_offset) {
+    const auto first = static_cast<unsigned char>(text[static_cast<std::size_t>(byte_offset)]);
+    if (first < 0x80) {
+        ++byte_offset;
+        return first;
+    }
     const auto length = static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
     UChar32 c = 0;
 #pragma GCC diagnostic push
