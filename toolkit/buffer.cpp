@@ -112,6 +112,7 @@ std::uint16_t Buffer::set_string(std::uint16_t x, std::uint16_t y, std::string_v
 
 void Buffer::set_style(Rect rect, Style style) {
     const Rect clipped = intersection(rect, area_);
+    if (clipped.empty()) return;  // a row of width 0 has no first cell to index
     for (std::uint16_t y = clipped.y; y < clipped.bottom(); ++y) {
         Cell* row = &cells_[index_of(clipped.x, y)];
         for (std::uint16_t i = 0; i < clipped.width; ++i) row[i].style = patch(row[i].style, style);
