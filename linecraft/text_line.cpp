@@ -1,6 +1,7 @@
 #include "linecraft/text_line.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <cstring>
 
@@ -216,6 +217,13 @@ char32_t TextLine::char_at(std::size_t index) const {
     return decode_utf8(std::string_view(text_).substr(byte)).ch;
 }
 
+std::uint64_t TextLine::Stamp::next() noexcept {
+    // One counter for the whole process, not one per text: undo swaps older copies of a text
+    // back in, so a stamp must never be handed out twice, whichever text asks.
+    static std::atomic<std::uint64_t> counter{0};
+    return counter.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 std::size_t TextLine::insert(std::size_t pos, std::string_view text) {
     return replace_range(pos, pos, text);
 }
@@ -233,6 +241,7 @@ std::size_t TextLine::replace_range(std::size_t start, std::size_t end, std::str
         text = clean;
     }
     if (start == end && text.empty()) return 0;
+    revision_.value = Stamp::next();
 
     const std::size_t start_byte = byte_offset(start);
     const std::size_t end_byte = byte_offset(end);

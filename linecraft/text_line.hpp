@@ -16,10 +16,10 @@
 //     their byte offsets (relative to `patch_start_byte_`) in `patch_offsets_`; every later
 //     character p is base character p - patch_start_ - patch size + `patch_tail_base_`, its
 //     offset shifted by `patch_byte_shift_` (modular arithmetic, the shift may be negative).
-//   An edit next to or inside the patch only rebuilds the patch (O(patch), at most
-//   max_patch_chars); an edit elsewhere, or one that would make the patch too long, folds
-//   everything into a new base from the edit on (O(bytes after the edit)). Pure ASCII text
-//   carries no table and no patch.
+//   An edit next to or inside the patch only rebuilds the patch (O(patch); at most 8192
+//   characters, fewer in small texts); an edit elsewhere, or one that would make the patch too
+//   long, folds everything into a new base from the earlier of the edit and the patch on
+//   (O(bytes after it)). Pure ASCII text carries no table and no patch.
 // - `line_starts_` holds the position of every line start, ascending, beginning with 0; a text
 //   with n line feeds has n + 1 entries. Every edit updates it (cost proportional to the number
 //   of lines after the edit), so line queries are O(log lines).
@@ -85,16 +85,21 @@ public:
 
     // --- Edit primitives (the `editing` and `selection` modules build on these) ---
 
+    // Edit cost (insert, remove_range, replace_range): one move of the bytes after the edit, an
+    // update of the line starts after it, and the offset update: O(patch) (≤ 8192 characters)
+    // when the edit is at or next to the previous one, as in typing and deleting; otherwise
+    // O(bytes after the edit). Measured on 10 MiB of mixed 1- to 4-byte text, -O2: a typed
+    // character at the start ~0.3 ms; typing in turn at two distant places ~7 ms per edit.
+
     // Inserts text at pos and returns the number of characters inserted. Requires: pos <=
     // char_count() (otherwise asserts; in release changes nothing and returns 0); valid UTF-8
-    // (ill-formed bytes become U+FFFD). Cost: O(bytes after pos + lines after pos + inserted).
+    // (ill-formed bytes become U+FFFD).
     std::size_t insert(std::size_t pos, std::string_view text);
     // Removes the characters start..end (end excluded); start == end removes nothing. Requires:
     // start <= end <= char_count() (otherwise asserts; in release changes nothing).
-    // Cost: O(bytes after start + lines after start).
     void remove_range(std::size_t start, std::size_t end);
     // remove_range(start, end) then insert(start, text) as one edit; returns the characters
-    // inserted. Requires: as both. Cost: as insert.
+    // inserted. Requires: as both.
     std::size_t replace_range(std::size_t start, std::size_t end, std::string_view text);
 
     // --- Reading ---
@@ -150,6 +155,11 @@ public:
         return text_ == other.text_;
     }
 
+    // A stamp of this state of the text, for caches keyed by content: every edit takes a fresh
+    // stamp and copies keep theirs, so equal stamps imply equal text (unequal stamps imply
+    // nothing). Cost: O(1).
+    [[nodiscard]] std::uint64_t revision() const noexcept { return revision_.value; }
+
     // For tests and debug builds: a description of the first broken invariant, or nothing.
     // Cost: O(bytes).
     [[nodiscard]] std::optional<std::string> check_invariants() const;
@@ -174,6 +184,22 @@ private:
     // Byte range of a line without its line feed.
     [[nodiscard]] std::string_view line_bytes(std::size_t line) const;
 
+    // Copies keep the stamp. A move renews the source's: a moved-from text may hold anything.
+    struct Stamp {
+        Stamp() noexcept : value(next()) {}
+        Stamp(const Stamp&) noexcept = default;
+        Stamp& operator=(const Stamp&) noexcept = default;
+        Stamp(Stamp&& other) noexcept : value(other.value) { other.value = next(); }
+        Stamp& operator=(Stamp&& other) noexcept {
+            value = other.value;
+            other.value = next();
+            return *this;
+        }
+        ~Stamp() = default;
+        [[nodiscard]] static std::uint64_t next() noexcept;
+        std::uint64_t value;
+    };
+
     std::string text_;
     std::size_t char_count_ = 0;
     std::size_t base_chars_ = 0;
@@ -186,6 +212,7 @@ private:
     std::size_t patch_byte_shift_ = 0;
     std::vector<std::uint32_t> patch_offsets_;
     std::vector<std::size_t> line_starts_;
+    Stamp revision_;
 };
 
 // Word skipping. Classes: whitespace (White_Space), word (Alphabetic or general category Nd, Nl,

@@ -65,6 +65,29 @@ TEST(TextLine, CopiesAreIndependentSnapshots) {
     EXPECT_FALSE(line == snapshot);
 }
 
+TEST(TextLine, EveryEditTakesAFreshRevisionAndCopiesKeepIt) {
+    TextLine line = make("ab");
+    const TextLine copy = line;
+    EXPECT_EQ(copy.revision(), line.revision());
+    const std::uint64_t before = line.revision();
+    line.insert(1, "x");
+    EXPECT_NE(line.revision(), before);
+    const std::uint64_t after_insert = line.revision();
+    line.remove_range(0, 1);
+    EXPECT_NE(line.revision(), after_insert);
+    EXPECT_NE(line.revision(), before);
+    // The copy kept its stamp; taking it back (as undo does) brings the stamp along.
+    EXPECT_EQ(copy.revision(), before);
+    line = copy;
+    EXPECT_EQ(line.revision(), before);
+    // A moved-from text may hold anything: it must not keep the stamp of what it held.
+    TextLine moved = std::move(line);
+    EXPECT_EQ(moved.revision(), before);
+    EXPECT_NE(line.revision(), before);  // NOLINT(bugprone-use-after-move)
+    // Equal content alone does not share a stamp.
+    EXPECT_NE(make("ab").revision(), make("ab").revision());
+}
+
 TEST(TextLine, TextRangeClamps) {
     const TextLine line = make("a\u00E9\u4E2D");
     EXPECT_EQ(line.text_range(1, 3), "\u00E9\u4E2D");
