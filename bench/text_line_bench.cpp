@@ -74,6 +74,19 @@ void BM_InsertRemoveLineFeedMiddle(benchmark::State& state) {
     }
 }
 
+// Typing at two distant places in turn (as with two far-apart carets): every edit is away from
+// the previous one, so the offsets after it are rebuilt.
+void BM_InsertAlternatingFar(benchmark::State& state) {
+    TextLine line = make_line(state);
+    const std::size_t first = line.char_count() / 4;
+    const std::size_t second = line.char_count() / 4 * 3;
+    bool at_first = true;
+    for (auto _ : state) {
+        (void)line.insert(at_first ? first : second, "x");
+        at_first = !at_first;
+    }
+}
+
 void BM_CharAt(benchmark::State& state) {
     const TextLine line = make_line(state);
     std::mt19937_64 rng(1);
@@ -109,6 +122,7 @@ BENCHMARK(BM_InsertRemoveStart)->Apply(sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InsertRemoveMiddle)->Apply(sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InsertRemoveEnd)->Apply(sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InsertRemoveLineFeedMiddle)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_InsertAlternatingFar)->Apply(sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CharAt)->Apply(sizes);
 BENCHMARK(BM_LineOf)->Apply(sizes);
 BENCHMARK(BM_PositionOf)->Apply(sizes);
