@@ -16,6 +16,7 @@
 #include "core/caret.hpp"
 #include "core/options.hpp"
 #include "core/plain_text.hpp"
+#include "core/wrap.hpp"
 #include "scrivlet/document.hpp"
 #include "term/event.hpp"
 #include "toolkit/rect.hpp"
@@ -64,6 +65,16 @@ struct OverlayButton {
 struct CompletionHit {
     toolkit::Rect rect;
     std::size_t item = 0;
+};
+
+// The screen rows of the tab's text as last computed, kept while the text (by its revision), the
+// wrap width and the wrap flag stay the same. Only `rows(Editor&)` (movement) reads or fills it.
+struct RowsCache {
+    bool valid = false;
+    std::uint64_t revision = 0;
+    std::size_t width = 0;  // 0 without wrapping: the width does not matter then
+    bool soft_wrap = false;
+    std::vector<core::Row> rows{};
 };
 
 struct Editor {
@@ -118,6 +129,7 @@ struct Editor {
     bool help_open = false;
     bool close_requested = false;
     EditKind last_edit = EditKind::None;
+    RowsCache rows_cache{};
 };
 
 // --- The caret commands (each seals the edit group first and leaves the carets normalised) ---
