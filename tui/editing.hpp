@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "core/caret.hpp"
+#include "core/edits.hpp"
 #include "linecraft/text_line.hpp"
 #include "tui/editor.hpp"
 
@@ -24,9 +25,10 @@ using CaretOp = std::function<void(linecraft::TextLine& text, std::size_t& posit
                                    std::optional<std::size_t>& anchor)>;
 void edit_each(Editor& editor, const CaretOp& op);
 
-// Runs `op` once per line that holds a caret; it returns the new whole text and position.
-using LineOp = std::function<std::pair<std::string, std::size_t>(const linecraft::TextLine& text,
-                                                                 std::size_t position)>;
+// Runs `op` once per line that holds a caret (carets whose selections start on one line share
+// one run). `op` answers with a local edit and the caret's new position rather than a new whole
+// text, so a line edit costs what an insertion costs, not a copy of the document.
+using LineOp = std::function<core::TextEdit(const linecraft::TextLine& text, std::size_t position)>;
 void edit_each_line(Editor& editor, const LineOp& op);
 
 // begin_edit, normalise, the framework, then the common finish.
