@@ -38,7 +38,8 @@ std::string make_text(std::size_t bytes, unsigned seed) {
     std::uniform_int_distribution<int> pick(0, static_cast<int>(std::size(words)) - 1);
     std::uniform_int_distribution<int> length(0, 16);
     std::uniform_int_distribution<int> indent(0, 9);
-    std::string text;
+    // A known ASCII first line, so that the screen can be searched for it whatever follows.
+    std::string text = "first line of the benchmark text\n";
     text.reserve(bytes + 200);
     while (text.size() < bytes) {
         const int depth = indent(random);
