@@ -9,6 +9,7 @@
 #include "toolkit/layout.hpp"
 #include "toolkit/widgets.hpp"
 #include "tui/movement.hpp"
+#include "tui/overlay.hpp"
 #include "tui/rows_view.hpp"
 
 namespace quarn::tui {
@@ -133,9 +134,6 @@ void draw_bar_text(Buffer& buffer, Rect row, std::string_view text, Style style)
 // TODO: the completion popup is drawn here once word completion fills `editor.completion`;
 // until then it is never visible.
 void draw_completion(Frame&, Editor&) {}
-// TODO: the close-unsaved and changed-on-disk boxes are drawn here (and fill
-// `overlay_buttons`) once the overlays have their views.
-void draw_overlay(Frame&, Editor&) {}
 // TODO: the prompt box (which takes over the cursor) is drawn here once prompts have their view.
 void draw_prompt(Frame&, Editor&) {}
 // TODO: the help box is drawn here, clamping `help_scroll`, once the help screen exists.
