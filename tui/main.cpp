@@ -1,50 +1,34 @@
-// Entry point: takes over the terminal, draws frames and waits for events until Ctrl+Q, then gives
-// the terminal back. Every failure of the terminal itself ends the program with one line on
-// standard error and status 1; the terminal is restored on every exit after a successful set-up,
-// because the locals below are dropped in reverse order: event source, terminal, guard.
+// Entry point: takes over the terminal, builds one tab per argument and runs the main loop until
+// the last tab is closed, then gives the terminal back. Every failure of the terminal itself ends
+// the program with one line on standard error and status 1. The terminal is restored on every
+// exit after a successful set-up because the locals are dropped in reverse order: the App, the
+// event source, the toolkit terminal (which shows the cursor again), then the guard.
 
 #include <unistd.h>
 
-#include <chrono>
+#include <csignal>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
-#include "term/event.hpp"
 #include "term/event_source.hpp"
 #include "term/guard.hpp"
 #include "term/output.hpp"
 #include "toolkit/terminal.hpp"
-#include "toolkit/widgets.hpp"
+#include "tui/app.hpp"
+#include "tui/main_loop.hpp"
 
 namespace {
 
 using namespace quarn;
 
-constexpr std::chrono::milliseconds event_wait{200};
-
 void fatal(std::string_view message) {
     (void)term::write_all(STDERR_FILENO, message);  // nowhere left to report a failure
 }
 
-[[nodiscard]] bool is_quit(const term::Event& event) {
-    const auto* key = std::get_if<term::KeyEvent>(&event);
-    return key != nullptr && key->kind != term::KeyKind::Release &&
-           key->code == term::KeyCode::Char && key->mods.ctrl && !key->mods.shift &&
-           (key->ch == U'q' || key->ch == U'Q');
-}
-
-void draw_placeholder(toolkit::Frame& frame, const std::vector<std::string>& paths) {
-    const toolkit::Block block{.title = "quarn"};
-    toolkit::render(frame.buffer(), frame.area(), block);
-    toolkit::Paragraph list;
-    for (const std::string& path : paths) list.lines.push_back({toolkit::Span{.text = path}});
-    toolkit::render(frame.buffer(), block.inner(frame.area()), list);
-}
-
-[[nodiscard]] int run(const std::vector<std::string>& paths) {
+[[nodiscard]] int run(const std::vector<std::filesystem::path>& paths) {
     auto guard = term::setup_terminal(STDIN_FILENO, STDOUT_FILENO);
     if (!guard) {
         fatal("failed to initialise terminal\n");
@@ -61,32 +45,23 @@ void draw_placeholder(toolkit::Frame& frame, const std::vector<std::string>& pat
         fatal("failed to poll events: " + events.error().message() + "\n");
         return 1;
     }
-    for (;;) {
-        if (auto drawn =
-                terminal->draw([&](toolkit::Frame& frame) { draw_placeholder(frame, paths); });
-            !drawn) {
-            fatal("failed to draw terminal\n");
-            return 1;
-        }
-        auto event = events->wait(event_wait);
-        if (!event) {
-            switch (event.error().kind) {
-                case term::EventErrorKind::Poll:
-                    fatal("failed to poll events: " + event.error().system.message() + "\n");
-                    return 1;
-                case term::EventErrorKind::Read:
-                    fatal("failed to read event: " + event.error().system.message() + "\n");
-                    return 1;
-            }
-            return 1;
-        }
-        if (*event && is_quit(**event)) return 0;
+    tui::App app = tui::App::create(paths);
+    tui::apply_options(app);
+    if (auto ran = tui::run_loop(app, *terminal, *events, STDOUT_FILENO); !ran) {
+        // Written while the alternate screen is still up; the drops below restore the terminal.
+        fatal(ran.error().message + "\n");
+        return 1;
     }
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> paths(argv + 1, argv + argc);
+    // A closed standard output must surface as a failed draw with its message, not kill the
+    // process before the terminal is restored.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::vector<std::filesystem::path> paths;
+    for (int i = 1; i < argc; ++i) paths.emplace_back(argv[i]);
     return run(paths);
 }
