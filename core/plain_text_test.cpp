@@ -25,5 +25,22 @@ TEST(PlainTextLoad, KeepsBytesExactlyAndStartsWithOnePrimaryCaret) {
     EXPECT_EQ(loaded->carets_before, std::vector<Caret>{primary_caret_at(0)});
 }
 
+TEST(PlainTextSameBytes, AgreesWithComparingTheSerialisedBytes) {
+    PlainText original;
+    original.text = linecraft::TextLine::from_string("abc\n");
+    PlainText copy = original;
+    PlainText edited_back = original;
+    edited_back.text.insert(1, "x");
+    edited_back.text.remove_range(1, 2);  // same bytes, new revision
+    PlainText changed = original;
+    changed.text.insert(3, "d");
+    changed.carets = {primary_caret_at(2)};
+    for (const auto& [other, same] :
+         {std::pair{&copy, true}, std::pair{&edited_back, true}, std::pair{&changed, false}}) {
+        EXPECT_EQ(PlainText::same_bytes(original, *other), same);
+        EXPECT_EQ(PlainText::serialise(original) == PlainText::serialise(*other), same);
+    }
+}
+
 }  // namespace
 }  // namespace quarn::core

@@ -27,6 +27,21 @@ concept FileFormat = std::copyable<F> &&
     { F::merge(bytes, bytes, bytes, path) } -> std::same_as<std::optional<F>>;
 };
 
+// Whether two contents serialise to the same bytes. A format may answer this without serialising
+// (F::same_bytes), which matters for large contents: the history asks it on every commit.
+template <FileFormat F>
+[[nodiscard]] bool same_serialised_bytes(const F& a, const F& b) {
+    if constexpr (requires {
+                      { F::same_bytes(a, b) } -> std::convertible_to<bool>;
+                  }) {
+        return F::same_bytes(a, b);
+    } else {
+        decltype(auto) ours = F::serialise(a);
+        decltype(auto) theirs = F::serialise(b);
+        return std::string_view(ours) == std::string_view(theirs);
+    }
+}
+
 // The serialised bytes as an owned string, without a second copy when serialise already returns
 // one.
 template <FileFormat F>

@@ -56,12 +56,10 @@ public:
     }
 
     // Checkpoints a copy of `content` when its serialised bytes differ from the current
-    // snapshot's, so caret-only changes never make an undo step. Cost: both serialisations.
-    // Returns whether a snapshot was taken.
+    // snapshot's, so caret-only changes never make an undo step. Cost: the format's
+    // `same_bytes` when it has one, else both serialisations. Returns whether a snapshot was taken.
     bool commit(const F& content) {
-        decltype(auto) ours = F::serialise(content);
-        decltype(auto) theirs = F::serialise(current());
-        if (std::string_view(ours) == std::string_view(theirs)) {
+        if (same_serialised_bytes(content, current())) {
             return false;
         }
         checkpoint(content);
