@@ -42,7 +42,7 @@ struct KeyEvent {
     KeyCode code = KeyCode::Null;
     char32_t ch = 0;            // with KeyCode::Char only
     std::uint8_t function = 0;  // with KeyCode::F only: 1 for F1
-    Modifiers mods;
+    Modifiers mods{};
     KeyKind kind = KeyKind::Press;
     friend bool operator==(const KeyEvent&, const KeyEvent&) = default;
 };
@@ -55,7 +55,7 @@ struct MouseEvent {
     MouseButton button = MouseButton::None;  // for Press, Release and Drag
     std::uint16_t column = 0;
     std::uint16_t row = 0;
-    Modifiers mods;
+    Modifiers mods{};
     friend bool operator==(const MouseEvent&, const MouseEvent&) = default;
 };
 

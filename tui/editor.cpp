@@ -4,6 +4,25 @@
 
 namespace quarn::tui {
 
+namespace {
+
+// The syntax definition for a path's extension; definitions are read once syntax highlighting
+// exists, until then no file is coloured.
+std::optional<Syntax> choose_syntax(const std::filesystem::path&) { return std::nullopt; }
+
+// The caret position remembered for a path when its tab was last closed, as (line, column);
+// nothing is remembered until the position file exists.
+std::optional<std::pair<std::size_t, std::size_t>> remembered_position(
+    const std::filesystem::path&) {
+    return std::nullopt;
+}
+
+// A handle on the system clipboard; until clipboard commands exist there is none, and the tab's
+// own fallback text serves.
+std::optional<ClipboardHandle> open_clipboard() { return std::nullopt; }
+
+}  // namespace
+
 Editor Editor::create(std::optional<std::filesystem::path> path, const core::Options& options) {
     std::optional<Document> document;
     if (path) {
@@ -19,9 +38,16 @@ Editor Editor::create(std::optional<std::filesystem::path> path, const core::Opt
         document.emplace(core::PlainText{});
     }
     Editor editor{.document = std::move(*document)};
-    // The remembered caret position, the syntax and the completion words arrive with their own
-    // modules; until then a tab starts at position 0.
-    editor.carets = {core::primary_caret_at(0)};
+    std::size_t position = 0;
+    if (path) {
+        editor.syntax = choose_syntax(*path);
+        if (auto remembered = remembered_position(*path)) {
+            position = editor.text().position_of(remembered->first, remembered->second);
+        }
+    }
+    // The completion word list is built from the text once word completion exists.
+    editor.carets = {core::primary_caret_at(position)};
+    editor.clipboard = open_clipboard();
     editor.tab_width = options.tab_width;
     editor.soft_wrap = options.soft_wrap;
     return editor;

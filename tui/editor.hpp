@@ -44,7 +44,7 @@ struct Completion {
 enum class PromptKind { GoToLine, Find, Replace, Open, SaveAs };
 struct InputPrompt {
     PromptKind kind = PromptKind::GoToLine;
-    std::string input;
+    std::string input{};
 };
 
 // A loaded syntax definition; filled in by syntax highlighting.
