@@ -60,6 +60,23 @@ void normalize_carets(std::vector<Caret>& carets) {
     repair_primary(carets);
 }
 
+bool carets_are_normal(const std::vector<Caret>& carets, std::size_t char_count) {
+    if (carets.empty()) return false;
+    std::size_t primaries = 0;
+    for (std::size_t i = 0; i < carets.size(); ++i) {
+        const Caret& c = carets[i];
+        if (c.end() > char_count) return false;
+        primaries += c.primary ? 1 : 0;
+        if (i == 0) continue;
+        const Caret& p = carets[i - 1];
+        if (std::pair{p.start(), p.end()} > std::pair{c.start(), c.end()}) return false;
+        const bool touching_selections =
+            c.start() == p.end() && p.has_selection() && c.has_selection();
+        if (c.start() < p.end() || (c.start() == p.end() && !touching_selections)) return false;
+    }
+    return primaries == 1;
+}
+
 std::vector<std::size_t> secondary_caret_offsets(const std::vector<Caret>& carets) {
     std::vector<std::size_t> offsets;
     const std::size_t primary = primary_index(carets);

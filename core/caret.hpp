@@ -48,6 +48,10 @@ void repair_primary(std::vector<Caret>& carets);
 // repairs the primary flag. An empty list gets one primary caret at 0. Cost: O(n log n).
 void normalize_carets(std::vector<Caret>& carets);
 
+// Whether the list is as normalize_carets leaves it (and positions lie within `char_count`): the
+// invariant every command but undo and redo keeps. Cost: O(carets).
+[[nodiscard]] bool carets_are_normal(const std::vector<Caret>& carets, std::size_t char_count);
+
 // The position of every caret but the primary one, in list order.
 [[nodiscard]] std::vector<std::size_t> secondary_caret_offsets(const std::vector<Caret>& carets);
 

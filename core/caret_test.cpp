@@ -54,6 +54,25 @@ TEST(NormalizeCarets, SortsMergesAndRepairsPrimary) {
     }
 }
 
+TEST(CaretsAreNormal, HoldsExactlyAfterNormalising) {
+    const NormalizeCase cases[] = {
+        {"Empty", {}, {}},
+        {"Unsorted", {at(5, true), at(2)}, {}},
+        {"Overlap", {sel(2, 6, true), sel(5, 8)}, {}},
+        {"CaretTouchingSelection", {sel(2, 5, true), at(5)}, {}},
+        {"TwoPrimaries", {at(1, true), at(3, true)}, {}},
+        {"PastTheEnd", {at(11, true)}, {}},
+    };
+    for (const NormalizeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(carets_are_normal(c.in, 10));
+        std::vector<Caret> carets = c.in;
+        normalize_carets(carets);
+        EXPECT_EQ(carets_are_normal(carets, 11), true);
+    }
+    EXPECT_TRUE(carets_are_normal({sel(2, 5, true), sel(5, 8)}, 10));
+}
+
 TEST(NormalizeCarets, MergingClearsGoalColumn) {
     std::vector<Caret> carets{Caret{4, std::nullopt, 10, true}, Caret{4, std::nullopt, 3, false}};
     normalize_carets(carets);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cassert>
 #include <cerrno>
 #include <string_view>
 #include <variant>
@@ -87,6 +88,8 @@ void route_key(App& app, const KeyEvent& key) {
     Editor& editor = app.tab();
     const bool overlay_before = shows_overlay(editor);
     handle_key(editor, key);
+    // Test builds check after every command what every command promises of the carets.
+    assert(core::carets_are_normal(editor.carets, editor.text().char_count()));
     // Answering an overlay without closing the tab (cancel) stops quitting.
     if (overlay_before && !shows_overlay(editor) && !editor.close_requested) app.quitting = false;
 }
