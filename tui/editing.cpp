@@ -202,36 +202,44 @@ void insert_text_all(Editor& editor, std::string_view text, EditKind kind) {
     }
 }
 
+namespace {
+
+// The four deletions: the selection at each caret, or where there is none what `remove` takes
+// (which may be nothing, at either end of the text).
+template <class Remove>
+void delete_at_each(Editor& editor, Remove remove) {
+    apply_text_op(
+        editor, EditKind::Edit,
+        [&remove](TextLine& text, std::size_t& position, std::optional<std::size_t>& anchor) {
+            if (linecraft::delete_selection(text, position, anchor)) return;
+            (void)remove(text, position);
+        });
+}
+
+}  // namespace
+
 void delete_backward(Editor& editor) {
-    apply_text_op(editor, EditKind::Edit,
-                  [](TextLine& text, std::size_t& position, std::optional<std::size_t>& anchor) {
-                      if (linecraft::delete_selection(text, position, anchor)) return;
-                      (void)linecraft::remove_backward(text, position);  // nothing at 0
-                  });
+    delete_at_each(editor, [](TextLine& text, std::size_t& position) {
+        return linecraft::remove_backward(text, position);
+    });
 }
 
 void delete_forward(Editor& editor) {
-    apply_text_op(editor, EditKind::Edit,
-                  [](TextLine& text, std::size_t& position, std::optional<std::size_t>& anchor) {
-                      if (linecraft::delete_selection(text, position, anchor)) return;
-                      (void)linecraft::remove_forward(text, position);  // nothing at the end
-                  });
+    delete_at_each(editor, [](TextLine& text, std::size_t& position) {
+        return linecraft::remove_forward(text, position);
+    });
 }
 
 void delete_backward_word(Editor& editor) {
-    apply_text_op(editor, EditKind::Edit,
-                  [](TextLine& text, std::size_t& position, std::optional<std::size_t>& anchor) {
-                      if (linecraft::delete_selection(text, position, anchor)) return;
-                      (void)linecraft::remove_backward_skip(text, position);  // nothing at 0
-                  });
+    delete_at_each(editor, [](TextLine& text, std::size_t& position) {
+        return linecraft::remove_backward_skip(text, position);
+    });
 }
 
 void delete_forward_word(Editor& editor) {
-    apply_text_op(editor, EditKind::Edit,
-                  [](TextLine& text, std::size_t& position, std::optional<std::size_t>& anchor) {
-                      if (linecraft::delete_selection(text, position, anchor)) return;
-                      (void)linecraft::remove_forward_skip(text, position);  // nothing at the end
-                  });
+    delete_at_each(editor, [](TextLine& text, std::size_t& position) {
+        return linecraft::remove_forward_skip(text, position);
+    });
 }
 
 void insert_newline(Editor& editor) {
