@@ -1,13 +1,18 @@
 // End-to-end timings of the real program in a pseudo-terminal, through the test harness: how long
-// until the first frame shows a large file, and how long a typed key takes to reach the screen.
+// until the first frame shows a large file, how long a typed key takes to reach the screen (with
+// soft wrapping on and off), and how much CPU the program burns while nobody touches it.
 // Prints figures and asserts nothing. The harness's own floor is measured on `cat` for comparison.
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,8 +27,13 @@ using Millis = std::chrono::duration<double, std::milli>;
 
 constexpr int first_frame_runs = 5;
 constexpr int typed_keys = 200;
-// A key with no visible effect after this long counts as unanswered.
-constexpr std::chrono::milliseconds key_timeout{300};
+// A key with no visible effect after this long counts as unanswered; long, because a key into a
+// 10 MB text may well take a while, and that is what is measured.
+constexpr std::chrono::milliseconds key_timeout{2000};
+constexpr std::chrono::seconds idle_time{5};
+// Text that only shows while long lines wrap: the end of the file's second line, which is wider
+// than any screen used here.
+constexpr std::string_view wrap_probe = "probe-tail";
 // After this many unanswered keys in a row the program is taken not to echo typing at all.
 constexpr int give_up_after = 10;
 
@@ -38,8 +48,10 @@ std::string make_text(std::size_t bytes, unsigned seed) {
     std::uniform_int_distribution<int> pick(0, static_cast<int>(std::size(words)) - 1);
     std::uniform_int_distribution<int> length(0, 16);
     std::uniform_int_distribution<int> indent(0, 9);
-    // A known ASCII first line, so that the screen can be searched for it whatever follows.
-    std::string text = "first line of the benchmark text\n";
+    // A known ASCII first line, so that the screen can be searched for it whatever follows, and a
+    // second line whose end shows only with soft wrapping.
+    std::string text = "first line of the benchmark text\nwrap probe " + std::string(100, '-') +
+                       " " + std::string(wrap_probe) + "\n";
     text.reserve(bytes + 200);
     while (text.size() < bytes) {
         const int depth = indent(random);
@@ -74,6 +86,12 @@ void print(const char* what, const Stats& stats, const char* note = "") {
                 *std::min_element(stats.samples.begin(), stats.samples.end()), note);
 }
 
+[[nodiscard]] bool shows(const PtySession& s, std::string_view text) {
+    for (const std::string& row : s.screen())
+        if (row.find(text) != std::string::npos) return true;
+    return false;
+}
+
 // Spawn until the screen shows the start of the file's first line. A program that does not draw
 // file content yet (the placeholder) is timed until it shows the file's name instead.
 void first_frame(const std::shared_ptr<Sandbox>& sandbox, const std::string& name,
@@ -91,19 +109,14 @@ void first_frame(const std::shared_ptr<Sandbox>& sandbox, const std::string& nam
         }
         PtySession& s = **session;
         std::optional<Clock::time_point> name_seen;
-        const auto shows = [&](const std::string& text) {
-            for (const std::string& row : s.screen())
-                if (row.find(text) != std::string::npos) return true;
-            return false;
-        };
         const bool drawn = s.wait_until(
             [&] {
-                if (!name_seen && shows(name)) name_seen = Clock::now();
-                if (shows(content)) return true;
+                if (!name_seen && shows(s, name)) name_seen = Clock::now();
+                if (shows(s, content)) return true;
                 return name_seen && Clock::now() - *name_seen > std::chrono::seconds(2);
             },
             "the first frame", std::chrono::seconds(30));
-        if (drawn && shows(content))
+        if (drawn && shows(s, content))
             content_times.samples.push_back(Millis(Clock::now() - start).count());
         else if (name_seen)
             name_times.samples.push_back(Millis(*name_seen - start).count());
@@ -116,19 +129,45 @@ void first_frame(const std::shared_ptr<Sandbox>& sandbox, const std::string& nam
         print(label.c_str(), name_times, "(file NAME only: content not drawn by this build)");
 }
 
-// Per key: send one printable character, then time until the screen changes (and, separately,
-// until the first output byte arrives). Keys the program does not answer are counted, not timed.
-void typing(const char* label, SessionOptions options, std::string_view ready_text) {
+// Brings a started session to the state to measure; false when it never gets there.
+using Prepare = std::function<bool(PtySession&)>;
+
+[[nodiscard]] bool ready_when_shown(PtySession& s, std::string_view text) {
+    return s.wait_for_text(text, std::chrono::seconds(60));
+}
+
+// Shows the file with wrapping on (the default), or turns it off with Alt+Z and waits until the
+// wrapped tail of the probe line has gone from the screen.
+[[nodiscard]] Prepare with_wrapping(bool wrap) {
+    return [wrap](PtySession& s) {
+        if (!ready_when_shown(s, wrap_probe)) return false;
+        if (wrap) return true;
+        s.send(keys::alt('z'));
+        return static_cast<bool>(s.wait_until([&] { return !shows(s, wrap_probe); }, "wrapping off",
+                                              std::chrono::seconds(30)));
+    };
+}
+
+[[nodiscard]] std::unique_ptr<PtySession> start_prepared(const char* label, SessionOptions options,
+                                                         const Prepare& prepare) {
     auto session = PtySession::start(std::move(options));
     if (!session) {
-        std::printf("cannot start: %s\n", session.error().c_str());
-        return;
+        std::printf("%s: cannot start: %s\n", label, session.error().c_str());
+        return nullptr;
     }
-    PtySession& s = **session;
-    if (!s.wait_for_text(ready_text, std::chrono::seconds(30))) {
+    if (!prepare(**session)) {
         std::printf("%s: never became ready\n", label);
-        return;
+        return nullptr;
     }
+    return std::move(*session);
+}
+
+// Per key: send one printable character, then time until the screen changes (and, separately,
+// until the first output byte arrives). Keys the program does not answer are counted, not timed.
+void typing(const char* label, SessionOptions options, const Prepare& prepare) {
+    const std::unique_ptr<PtySession> session = start_prepared(label, std::move(options), prepare);
+    if (!session) return;
+    PtySession& s = *session;
     Stats screen_times;
     Stats output_times;
     int unanswered = 0;
@@ -163,6 +202,61 @@ void typing(const char* label, SessionOptions options, std::string_view ready_te
     print("  key -> first output byte", output_times);
 }
 
+// User plus system CPU seconds of a process so far, from /proc/<pid>/stat (fields 14 and 15,
+// counted after the command name, which may itself hold spaces and parentheses).
+[[nodiscard]] std::optional<double> cpu_seconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string all;
+    if (!std::getline(stat, all)) return std::nullopt;
+    const std::size_t name_end = all.rfind(')');
+    if (name_end == std::string::npos) return std::nullopt;
+    std::istringstream fields(all.substr(name_end + 1));
+    std::string field;
+    unsigned long long utime = 0;
+    unsigned long long stime = 0;
+    for (int number = 3; number <= 15 && fields >> field; ++number) {
+        if (number == 14) utime = std::stoull(field);
+        if (number == 15) stime = std::stoull(field);
+    }
+    return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// VmRSS in MiB from /proc/<pid>/status; 0 when it cannot be read.
+[[nodiscard]] double resident_mib(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    return 0.0;
+}
+
+// CPU the program uses over `idle_time` with no input, after a second to settle; the terminal is
+// read meanwhile, so a program that keeps drawing is not stalled on a full pty.
+void idle(const char* label, SessionOptions options, const Prepare& prepare) {
+    const std::unique_ptr<PtySession> session = start_prepared(label, std::move(options), prepare);
+    if (!session) return;
+    PtySession& s = *session;
+    const auto wait_idle = [&](std::chrono::milliseconds how_long) {
+        // Never done: this only reads output for the given time, and its timeout is the point.
+        (void)s.wait_until([] { return false; }, "nothing", how_long);
+    };
+    wait_idle(std::chrono::seconds(1));
+    const std::optional<double> before = cpu_seconds(s.pid());
+    const std::size_t output_before = s.output().size();
+    const Clock::time_point start = Clock::now();
+    wait_idle(idle_time);
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    const std::optional<double> after = cpu_seconds(s.pid());
+    if (!before || !after) {
+        std::printf("%s: cannot read /proc/%d/stat\n", label, static_cast<int>(s.pid()));
+        return;
+    }
+    std::printf(
+        "%-44s CPU %6.3f s in %.1f s (%5.2f %% of a core), %zu bytes written, VmRSS %.1f MiB\n",
+        label, *after - *before, wall, 100.0 * (*after - *before) / wall,
+        s.output().size() - output_before, resident_mib(s.pid()));
+}
+
 }  // namespace
 
 int main() {
@@ -192,8 +286,14 @@ int main() {
 
     typing("harness floor (cat echoing raw input)",
            {.binary = "/bin/sh", .args = {"-c", "stty raw -echo; printf ready; exec cat"}},
-           "ready");
-    typing("typing into one_mb.txt",
-           {.binary = QUARN_BINARY, .args = {"one_mb.txt"}, .sandbox = *sandbox}, "one_mb.txt");
+           [](PtySession& s) { return ready_when_shown(s, "ready"); });
+    const auto quarn_on = [&](const std::string& name) {
+        return SessionOptions{.binary = QUARN_BINARY, .args = {name}, .sandbox = *sandbox};
+    };
+    typing("typing into one_mb.txt, wrapping on", quarn_on("one_mb.txt"), with_wrapping(true));
+    typing("typing into ten_mb.txt, wrapping on", quarn_on("ten_mb.txt"), with_wrapping(true));
+    typing("typing into ten_mb.txt, wrapping off", quarn_on("ten_mb.txt"), with_wrapping(false));
+    idle("idle, ten_mb.txt, wrapping on", quarn_on("ten_mb.txt"), with_wrapping(true));
+    idle("idle, ten_mb.txt, wrapping off", quarn_on("ten_mb.txt"), with_wrapping(false));
     return 0;
 }
