@@ -88,6 +88,15 @@ TEST(EndToEndStartup, InvalidUtf8FileGivesEmptyTabBoundToItAndIsLeftAlone) {
     EXPECT_EQ(sandbox->read_file("latin1.txt"), bytes);
 }
 
+TEST(EndToEndStartup, ControlCharactersInAFileNameNeverReachTheTerminal) {
+    auto q = start({"bell\x07\x1b]0;evil\x07.txt"});
+    ASSERT_TRUE(q);
+    const std::string replacement = "\xef\xbf\xbd";
+    const std::string shown = "bell" + replacement + replacement + "]0;evil" + replacement + ".txt";
+    EXPECT_TRUE(q->wait_until([&] { return q->title() == title_of(shown); }, "sanitised title"));
+    EXPECT_EQ(q->output().find("\x1b]0;evil"), std::string::npos);
+}
+
 TEST(EndToEndTyping, ThreeCaretsTypeAtOnce) {
     auto sandbox = make_sandbox();
     ASSERT_TRUE(sandbox->write_file("t.txt", "one\ntwo\nsix\n"));

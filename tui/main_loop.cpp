@@ -23,9 +23,29 @@ using term::KeyEvent;
            (key.ch == static_cast<char32_t>(lower) || key.ch == static_cast<char32_t>(lower - 32));
 }
 
+// The title as it may stand inside the title command: a file name holding BEL, ESC or another
+// control character (C0, DEL, C1) must not end the command early or start one of its own.
+std::string title_text(std::string_view title) {
+    std::string text;
+    text.reserve(title.size());
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(title[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < title.size() &&
+                        static_cast<unsigned char>(title[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(title[i + 1]) <= 0x9F;
+        if (byte < 0x20 || byte == 0x7F || c1) {
+            text += "\xEF\xBF\xBD";  // U+FFFD
+            if (c1) ++i;
+            continue;
+        }
+        text += title[i];
+    }
+    return text;
+}
+
 // Failures are ignored: a title is a courtesy, and the next change tries again.
 void write_title(int fd, const std::string& title) {
-    const std::string bytes = "\x1b]0;" + title + "\x07";
+    const std::string bytes = "\x1b]0;" + title_text(title) + "\x07";
     std::string_view rest = bytes;
     while (!rest.empty()) {
         const ssize_t n = ::write(fd, rest.data(), rest.size());
