@@ -4,21 +4,29 @@
 #include <atomic>
 #include <cassert>
 #include <cstring>
+#include <iterator>
 
 #include "linecraft/unicode.hpp"
+
+// Chunk size in bytes. A test build lowers it so that small texts already span many chunks.
+#ifndef QUARN_TEXT_CHUNK_BYTES
+#define QUARN_TEXT_CHUNK_BYTES 16384
+#endif
 
 namespace quarn::linecraft {
 
 namespace {
 
-constexpr std::size_t block_shift = 6;
+constexpr std::size_t max_chunk_bytes = QUARN_TEXT_CHUNK_BYTES;
+// Chunks other than a lone one never get shorter: bounds the chunk count by bytes / min.
+constexpr std::size_t min_chunk_bytes = max_chunk_bytes / 4;
+// Fresh chunks are filled to about this much, leaving room to type before a split.
+constexpr std::size_t fill_chunk_bytes = max_chunk_bytes - max_chunk_bytes / 4;
+// In-chunk offsets and positions are 16-bit; an even split must leave every piece above min.
+static_assert(max_chunk_bytes >= 64 && max_chunk_bytes <= 65535);
+
+constexpr std::size_t block_shift = 5;
 constexpr std::size_t block_chars = std::size_t{1} << block_shift;
-// Longest patch kept before folding it into the base: bounds the work of one keystroke. Small
-// texts fold early, where a rebuild costs little anyway.
-constexpr std::size_t max_patch_chars = 8192;
-[[nodiscard]] std::size_t patch_limit(std::size_t char_count) noexcept {
-    return std::clamp<std::size_t>(char_count / 8, 16, max_patch_chars);
-}
 
 // Length of the character that starts with this byte; the text is well-formed UTF-8.
 [[nodiscard]] std::size_t lead_length(char byte) noexcept {
@@ -32,17 +40,9 @@ constexpr std::size_t max_patch_chars = 8192;
     return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
 }
 
-// Appends the position just after every line feed of bytes, whose first character is at pos.
-void collect_line_starts(std::string_view bytes, std::size_t pos, std::vector<std::size_t>& out) {
-    std::size_t from = 0;
-    while (from < bytes.size()) {
-        const void* hit = std::memchr(bytes.data() + from, '\n', bytes.size() - from);
-        if (hit == nullptr) return;
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - bytes.data());
-        pos += utf8_char_count(bytes.substr(from, at + 1 - from));
-        out.push_back(pos);
-        from = at + 1;
-    }
+[[nodiscard]] std::uint16_t narrow16(std::size_t value) noexcept {
+    assert(value <= 0xFFFF);
+    return static_cast<std::uint16_t>(value);
 }
 
 enum class CharClass { Whitespace, Word, Other };
@@ -54,167 +54,190 @@ enum class CharClass { Whitespace, Word, Other };
 
 }  // namespace
 
+// Immutable once built: copies of a text share it.
+struct TextLine::Chunk {
+    std::string bytes;
+    std::size_t chars = 0;
+    // Byte offset of character 32·k, for every k; empty when the chunk is pure ASCII.
+    std::vector<std::uint16_t> blocks;
+    // Character index of every line feed, ascending.
+    std::vector<std::uint16_t> line_feeds;
+
+    // Byte offset of character `local`; bytes.size() from chars on.
+    [[nodiscard]] std::size_t byte_of(std::size_t local) const noexcept {
+        if (local >= chars) return bytes.size();
+        if (blocks.empty()) return local;
+        std::size_t byte = blocks[local >> block_shift];
+        for (std::size_t n = local & (block_chars - 1); n > 0; --n)
+            byte += lead_length(bytes[byte]);
+        return byte;
+    }
+
+    // Requires: bytes is valid UTF-8, 1 to max_chunk_bytes long. Cost: O(bytes).
+    [[nodiscard]] static std::shared_ptr<const Chunk> make(std::string bytes);
+    // Appends bytes as evenly sized chunks (none for no bytes). Requires: valid UTF-8.
+    static void split(std::string&& bytes, std::vector<std::shared_ptr<const Chunk>>& out);
+};
+
+std::shared_ptr<const TextLine::Chunk> TextLine::Chunk::make(std::string bytes) {
+    assert(!bytes.empty() && bytes.size() <= max_chunk_bytes);
+    auto chunk = std::make_shared<Chunk>();
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::size_t chars = 0;
+    std::size_t i = 0;
+    while (i < size) {
+        // Eight ASCII characters without a line feed at once: the bulk of most text.
+        if (i + 8 <= size) {
+            std::uint64_t eight = 0;
+            std::memcpy(&eight, data + i, 8);
+            const std::uint64_t feeds = eight ^ 0x0A0A0A0A0A0A0A0Au;
+            const bool has_feed =
+                ((feeds - 0x0101010101010101u) & ~feeds & 0x8080808080808080u) != 0;
+            if ((eight & 0x8080808080808080u) == 0 && !has_feed) {
+                const std::size_t next_block = (chars + block_chars - 1) & ~(block_chars - 1);
+                if (next_block < chars + 8)
+                    chunk->blocks.push_back(narrow16(i + next_block - chars));
+                chars += 8;
+                i += 8;
+                continue;
+            }
+        }
+        if ((data[i] & 0xC0) != 0x80) {
+            if ((chars & (block_chars - 1)) == 0) chunk->blocks.push_back(narrow16(i));
+            if (data[i] == '\n') chunk->line_feeds.push_back(narrow16(chars));
+            ++chars;
+        }
+        ++i;
+    }
+    chunk->chars = chars;
+    if (chars == size) {
+        std::vector<std::uint16_t>().swap(chunk->blocks);
+    } else {
+        chunk->blocks.shrink_to_fit();
+    }
+    chunk->line_feeds.shrink_to_fit();
+    chunk->bytes = std::move(bytes);
+    return chunk;
+}
+
+void TextLine::Chunk::split(std::string&& bytes, std::vector<std::shared_ptr<const Chunk>>& out) {
+    if (bytes.empty()) return;
+    const std::size_t size = bytes.size();
+    const std::size_t pieces = (size + fill_chunk_bytes - 1) / fill_chunk_bytes;
+    if (pieces == 1) {
+        out.push_back(make(std::move(bytes)));
+        return;
+    }
+    out.reserve(out.size() + pieces);
+    // Cuts at even distances, each moved back to a character start: every piece is at most
+    // fill + 3 bytes and, since there are two or more, at least fill / 2 - 3.
+    std::size_t begin = 0;
+    for (std::size_t i = 1; i <= pieces; ++i) {
+        std::size_t cut = size / pieces * i + size % pieces * i / pieces;
+        while (cut < size && is_continuation(bytes[cut])) --cut;
+        out.push_back(make(bytes.substr(begin, cut - begin)));
+        begin = cut;
+    }
+}
+
 // --- CharCursor ---
 
 CharCursor::CharCursor(const TextLine& text, std::size_t pos)
-    : text_(&text), pos_(std::min(pos, text.char_count())), byte_(text.byte_offset(pos_)) {}
+    : text_(&text), pos_(std::min(pos, text.char_count())) {
+    const TextLine::Location at = text.locate(pos_);
+    enter_chunk(at.chunk);
+    byte_ = at.byte;
+}
+
+void CharCursor::enter_chunk(std::size_t chunk) {
+    chunk_ = chunk;
+    byte_ = 0;
+    bytes_ = chunk < text_->chunks_.size() ? text_->chunk_bytes(chunk) : std::string_view();
+}
 
 bool CharCursor::at_end() const noexcept { return pos_ >= text_->char_count_; }
 
 char32_t CharCursor::get() const {
     assert(!at_end());
     if (at_end()) return 0;
-    const char byte = text_->text_[byte_];
+    const char byte = bytes_[byte_];
     if (static_cast<unsigned char>(byte) < 0x80) return static_cast<char32_t>(byte);
-    return decode_utf8(std::string_view(text_->text_).substr(byte_)).ch;
+    return decode_utf8(bytes_.substr(byte_)).ch;
 }
 
 char32_t CharCursor::get_before() const {
     assert(!at_start());
     if (at_start()) return 0;
-    std::size_t start = byte_ - 1;
-    while (is_continuation(text_->text_[start])) --start;
-    return decode_utf8(std::string_view(text_->text_).substr(start)).ch;
+    // At the start of a chunk the character before ends the previous chunk.
+    const std::string_view bytes = byte_ > 0 ? bytes_ : text_->chunk_bytes(chunk_ - 1);
+    std::size_t start = (byte_ > 0 ? byte_ : bytes.size()) - 1;
+    while (is_continuation(bytes[start])) --start;
+    return decode_utf8(bytes.substr(start)).ch;
 }
 
 void CharCursor::next() {
     if (at_end()) return;
-    byte_ += lead_length(text_->text_[byte_]);
+    byte_ += lead_length(bytes_[byte_]);
     ++pos_;
+    if (byte_ == bytes_.size()) enter_chunk(chunk_ + 1);
 }
 
 void CharCursor::prev() {
     if (at_start()) return;
+    if (byte_ == 0) {
+        enter_chunk(chunk_ - 1);
+        byte_ = bytes_.size();
+    }
     --byte_;
-    while (is_continuation(text_->text_[byte_])) --byte_;
+    while (is_continuation(bytes_[byte_])) --byte_;
     --pos_;
 }
 
 // --- TextLine ---
 
-TextLine::TextLine() : line_starts_{0} {}
-
 TextLine TextLine::from_string(std::string text) {
     TextLine line;
-    line.text_ = is_valid_utf8(text) ? std::move(text) : sanitize_utf8(text);
-    line.char_count_ = utf8_char_count(line.text_);
-    if (line.char_count_ != line.text_.size()) line.rebuild_offsets(0, 0);
-    line.base_chars_ = line.char_count_;
-    collect_line_starts(line.text_, 0, line.line_starts_);
+    std::string clean = is_valid_utf8(text) ? std::move(text) : sanitize_utf8(text);
+    line.byte_count_ = clean.size();
+    Chunk::split(std::move(clean), line.chunks_);
+    line.refresh_counts(0);
     return line;
 }
 
-std::size_t TextLine::base_byte(std::size_t j) const noexcept {
-    if (block_offset_.empty()) return j;
-    return block_base_[j >> block_shift] + block_offset_[j];
+void TextLine::refresh_counts(std::size_t from) {
+    char_ends_.resize(chunks_.size());
+    line_feed_ends_.resize(chunks_.size());
+    std::size_t chars = chars_before(from);
+    std::size_t line_feeds = from == 0 ? 0 : line_feed_ends_[from - 1];
+    for (std::size_t i = from; i < chunks_.size(); ++i) {
+        chars += chunks_[i]->chars;
+        line_feeds += chunks_[i]->line_feeds.size();
+        char_ends_[i] = chars;
+        line_feed_ends_[i] = line_feeds;
+    }
+    char_count_ = char_ends_.empty() ? 0 : char_ends_.back();
 }
 
-std::size_t TextLine::byte_offset(std::size_t pos) const noexcept {
-    if (pos >= char_count_) return text_.size();
-    if (!has_patch_ || pos < patch_start_) return base_byte(pos);
-    const std::size_t in_patch = pos - patch_start_;
-    if (in_patch < patch_offsets_.size()) return patch_start_byte_ + patch_offsets_[in_patch];
-    return base_byte(in_patch - patch_offsets_.size() + patch_tail_base_) + patch_byte_shift_;
+TextLine::Location TextLine::locate(std::size_t pos) const noexcept {
+    if (pos >= char_count_) return Location{chunks_.size(), 0};
+    const auto chunk = static_cast<std::size_t>(
+        std::upper_bound(char_ends_.begin(), char_ends_.end(), pos) - char_ends_.begin());
+    return Location{chunk, chunks_[chunk]->byte_of(pos - chars_before(chunk))};
 }
 
-void TextLine::drop_offsets() {
-    std::vector<std::size_t>().swap(block_base_);
-    std::vector<std::uint8_t>().swap(block_offset_);
-    std::vector<std::uint32_t>().swap(patch_offsets_);
-    has_patch_ = false;
-    base_chars_ = char_count_;
-}
-
-void TextLine::update_offsets(std::size_t before_start, std::size_t before_end, std::size_t added,
-                              std::size_t low_byte) {
-    if (char_count_ == text_.size()) {
-        drop_offsets();  // pure ASCII again: no tables at all
-        return;
-    }
-    // Grow the patch (an empty one at the edit when there is none) to cover the edit. Before
-    // the edit, characters from patch end on map to base characters from tail_base on.
-    const std::size_t start = has_patch_ ? patch_start_ : before_start;
-    const std::size_t end = has_patch_ ? patch_start_ + patch_offsets_.size() : before_start;
-    const std::size_t tail_base = has_patch_ ? patch_tail_base_ : before_start;
-    const std::size_t low = std::min(start, before_start);
-    const std::size_t high = std::max(end, before_end);
-    const std::size_t length = high - low - (before_end - before_start) + added;
-    if (length > patch_limit(char_count_)) {
-        // Base entries before `low` describe the current text; an ASCII base has none.
-        if (block_offset_.empty()) {
-            rebuild_offsets(0, 0);
-        } else {
-            rebuild_offsets(low, low_byte);
-        }
-        return;
-    }
-    has_patch_ = true;
-    patch_start_ = low;
-    patch_start_byte_ = low_byte;
-    patch_tail_base_ = tail_base + (high - end);
-    patch_offsets_.resize(length);
-    std::size_t byte = low_byte;
-    for (std::size_t i = 0; i < length; ++i) {
-        patch_offsets_[i] = static_cast<std::uint32_t>(byte - low_byte);
-        byte += lead_length(text_[byte]);
-    }
-    // Unsigned wrap-around stands for a negative shift; only the sum is ever used.
-    const std::size_t tail_old_byte =
-        patch_tail_base_ < base_chars_ ? base_byte(patch_tail_base_) : 0;
-    patch_byte_shift_ = byte - tail_old_byte;
-}
-
-void TextLine::rebuild_offsets(std::size_t from, std::size_t from_byte) {
-    // Blocks that start before `from` keep their base: nothing before `from` moved.
-    has_patch_ = false;
-    patch_offsets_.clear();
-    base_chars_ = char_count_;
-    block_base_.resize((char_count_ + block_chars - 1) >> block_shift);
-    block_offset_.resize(char_count_);
-    const auto* data = reinterpret_cast<const unsigned char*>(text_.data());
-    std::uint8_t* offsets = block_offset_.data();
-    std::size_t pos = from;
-    std::size_t byte = from_byte;
-    while (pos < char_count_) {
-        const std::size_t block = pos >> block_shift;
-        if ((pos & (block_chars - 1)) == 0) block_base_[block] = byte;
-        const std::size_t base = block_base_[block];
-        const std::size_t block_end = std::min((block + 1) << block_shift, char_count_);
-        std::size_t relative = byte - base;
-        while (pos < block_end) {
-            // Eight ASCII characters at once: most non-ASCII text is still mostly ASCII.
-            std::uint64_t eight = 0;
-            if (pos + 8 <= block_end) std::memcpy(&eight, data + base + relative, 8);
-            if (pos + 8 <= block_end && (eight & 0x8080808080808080u) == 0) {
-                for (std::size_t i = 0; i < 8; ++i)
-                    offsets[pos + i] = static_cast<std::uint8_t>(relative + i);
-                pos += 8;
-                relative += 8;
-                continue;
-            }
-            // Byte by byte without a dependency on the loaded length: a continuation byte
-            // writes the next character's slot, which that character's lead byte overwrites.
-            const unsigned char* bytes = data + base;
-            const std::size_t stop = std::min(pos + 8, block_end);
-            while (pos < stop) {
-                offsets[pos] = static_cast<std::uint8_t>(relative);
-                pos += (bytes[relative] & 0xC0) != 0x80 ? 1 : 0;
-                ++relative;
-            }
-        }
-        // Step over the continuation bytes of the block's last character.
-        while (base + relative < text_.size() && is_continuation(text_[base + relative]))
-            ++relative;
-        byte = base + relative;
-    }
+std::string_view TextLine::chunk_bytes(std::size_t chunk) const noexcept {
+    return chunks_[chunk]->bytes;
 }
 
 char32_t TextLine::char_at(std::size_t index) const {
     assert(index < char_count_);
     if (index >= char_count_) return 0;
-    const std::size_t byte = byte_offset(index);
-    if (static_cast<unsigned char>(text_[byte]) < 0x80) return static_cast<char32_t>(text_[byte]);
-    return decode_utf8(std::string_view(text_).substr(byte)).ch;
+    const Location at = locate(index);
+    const std::string_view bytes = chunks_[at.chunk]->bytes;
+    if (static_cast<unsigned char>(bytes[at.byte]) < 0x80)
+        return static_cast<char32_t>(bytes[at.byte]);
+    return decode_utf8(bytes.substr(at.byte)).ch;
 }
 
 std::uint64_t TextLine::Stamp::next() noexcept {
@@ -242,106 +265,247 @@ std::size_t TextLine::replace_range(std::size_t start, std::size_t end, std::str
     }
     if (start == end && text.empty()) return 0;
     revision_.value = Stamp::next();
-
-    const std::size_t start_byte = byte_offset(start);
-    const std::size_t end_byte = byte_offset(end);
-    const std::size_t low_byte =
-        has_patch_ ? byte_offset(std::min(patch_start_, start)) : start_byte;
-    const std::size_t removed = end - start;
     const std::size_t added = utf8_char_count(text);
-    text_.replace(start_byte, end_byte - start_byte, text);
-    char_count_ = char_count_ - removed + added;
-    update_offsets(start, end, added, low_byte);
+    if (chunks_.empty()) {
+        byte_count_ = text.size();
+        Chunk::split(std::string(text), chunks_);
+        refresh_counts(0);
+        return added;
+    }
 
-    // Line starts in (start, end] belonged to removed line feeds; later ones shift.
-    const auto first = std::upper_bound(line_starts_.begin(), line_starts_.end(), start);
-    const auto last = std::upper_bound(first, line_starts_.end(), end);
-    for (auto it = last; it != line_starts_.end(); ++it) *it = *it - removed + added;
-    const auto insert_at = line_starts_.erase(first, last);
-    std::vector<std::size_t> new_starts;
-    collect_line_starts(text, start, new_starts);
-    line_starts_.insert(insert_at, new_starts.begin(), new_starts.end());
+    // The chunks holding the edit: an insertion on a chunk boundary extends the chunk before
+    // it (typing at its end); a removal starts in the chunk holding its first character.
+    const auto chunk_at = [&](std::size_t pos, bool before_boundary) {
+        const auto it = before_boundary
+                            ? std::lower_bound(char_ends_.begin(), char_ends_.end(), pos)
+                            : std::upper_bound(char_ends_.begin(), char_ends_.end(), pos);
+        return static_cast<std::size_t>(it - char_ends_.begin());
+    };
+    std::size_t first = chunk_at(start, start == end);
+    std::size_t last = chunk_at(end, true);
+    const Chunk& head = *chunks_[first];
+    const Chunk& tail = *chunks_[last];
+    const std::size_t head_bytes = head.byte_of(start - chars_before(first));
+    const std::size_t tail_byte = tail.byte_of(end - chars_before(last));
+    std::string joined;
+    joined.reserve(head_bytes + text.size() + (tail.bytes.size() - tail_byte));
+    joined.append(head.bytes, 0, head_bytes);
+    joined += text;
+    joined.append(tail.bytes, tail_byte);
+    // Too short a result takes in a neighbour, which holds at least min_chunk_bytes.
+    if (joined.size() < min_chunk_bytes) {
+        if (first > 0) {
+            --first;
+            joined.insert(0, chunks_[first]->bytes);
+        } else if (last + 1 < chunks_.size()) {
+            ++last;
+            joined += chunks_[last]->bytes;
+        }
+    }
+    std::size_t old_bytes = 0;
+    for (std::size_t i = first; i <= last; ++i) old_bytes += chunks_[i]->bytes.size();
+    byte_count_ = byte_count_ - old_bytes + joined.size();
+
+    std::vector<std::shared_ptr<const Chunk>> fresh;
+    Chunk::split(std::move(joined), fresh);
+    const std::size_t old_count = last - first + 1;
+    const auto at = chunks_.begin() + static_cast<std::ptrdiff_t>(first);
+    const std::size_t kept = std::min(old_count, fresh.size());
+    std::move(fresh.begin(), fresh.begin() + static_cast<std::ptrdiff_t>(kept), at);
+    if (fresh.size() > old_count) {
+        chunks_.insert(at + static_cast<std::ptrdiff_t>(old_count),
+                       std::make_move_iterator(fresh.begin() + static_cast<std::ptrdiff_t>(kept)),
+                       std::make_move_iterator(fresh.end()));
+    } else {
+        chunks_.erase(at + static_cast<std::ptrdiff_t>(kept),
+                      at + static_cast<std::ptrdiff_t>(old_count));
+    }
+    refresh_counts(first);
     return added;
 }
 
 std::string TextLine::text_range(std::size_t from, std::size_t to) const {
-    to = std::min(to, char_count_);
-    from = std::min(from, to);
-    const std::size_t begin = byte_offset(from);
-    return text_.substr(begin, byte_offset(to) - begin);
+    std::string out;
+    for_each_chunk(from, to, [&](std::string_view piece) { out += piece; });
+    return out;
 }
 
-std::string TextLine::to_string() const { return text_; }
+std::string TextLine::to_string() const {
+    std::string out;
+    out.reserve(byte_count_);
+    for (const auto& chunk : chunks_) out += chunk->bytes;
+    return out;
+}
+
+std::size_t TextLine::start_of_line(std::size_t line) const noexcept {
+    if (line == 0) return 0;
+    // Line n starts after line feed n - 1 (counting from 0).
+    const std::size_t feed = line - 1;
+    const auto chunk = static_cast<std::size_t>(
+        std::upper_bound(line_feed_ends_.begin(), line_feed_ends_.end(), feed) -
+        line_feed_ends_.begin());
+    const std::size_t feeds_before = chunk == 0 ? 0 : line_feed_ends_[chunk - 1];
+    return chars_before(chunk) + chunks_[chunk]->line_feeds[feed - feeds_before] + 1;
+}
 
 std::size_t TextLine::line_of(std::size_t pos) const {
-    pos = std::min(pos, char_count_);
-    const auto it = std::upper_bound(line_starts_.begin(), line_starts_.end(), pos);
-    return static_cast<std::size_t>(it - line_starts_.begin()) - 1;
+    if (pos >= char_count_) return line_count() - 1;
+    const auto chunk = static_cast<std::size_t>(
+        std::upper_bound(char_ends_.begin(), char_ends_.end(), pos) - char_ends_.begin());
+    const std::vector<std::uint16_t>& feeds = chunks_[chunk]->line_feeds;
+    const std::size_t local = pos - chars_before(chunk);
+    const auto before = std::lower_bound(feeds.begin(), feeds.end(), local) - feeds.begin();
+    return (chunk == 0 ? 0 : line_feed_ends_[chunk - 1]) + static_cast<std::size_t>(before);
 }
 
 std::size_t TextLine::column_of(std::size_t pos) const {
     pos = std::min(pos, char_count_);
-    return pos - line_starts_[line_of(pos)];
+    return pos - start_of_line(line_of(pos));
 }
 
 std::size_t TextLine::line_length(std::size_t line) const {
-    line = std::min(line, line_starts_.size() - 1);
-    const std::size_t end =
-        line + 1 < line_starts_.size() ? line_starts_[line + 1] - 1 : char_count_;
-    return end - line_starts_[line];
+    line = std::min(line, line_count() - 1);
+    const std::size_t end = line + 1 < line_count() ? start_of_line(line + 1) - 1 : char_count_;
+    return end - start_of_line(line);
 }
 
 std::size_t TextLine::position_of(std::size_t line, std::size_t column) const {
-    line = std::min(line, line_starts_.size() - 1);
-    return line_starts_[line] + std::min(column, line_length(line));
+    line = std::min(line, line_count() - 1);
+    return start_of_line(line) + std::min(column, line_length(line));
 }
 
-std::size_t TextLine::line_start(std::size_t pos) const { return line_starts_[line_of(pos)]; }
+std::size_t TextLine::line_start(std::size_t pos) const { return start_of_line(line_of(pos)); }
 
 std::size_t TextLine::line_end(std::size_t pos) const {
     const std::size_t line = line_of(pos);
-    return line_starts_[line] + line_length(line);
+    return line + 1 < line_count() ? start_of_line(line + 1) - 1 : char_count_;
 }
 
-std::string_view TextLine::line_bytes(std::size_t line) const {
-    line = std::min(line, line_starts_.size() - 1);
-    const std::size_t begin = byte_offset(line_starts_[line]);
-    const std::size_t end = byte_offset(line_starts_[line] + line_length(line));
-    return std::string_view(text_).substr(begin, end - begin);
+std::string TextLine::line_text(std::size_t line) const {
+    line = std::min(line, line_count() - 1);
+    const std::size_t start = start_of_line(line);
+    return text_range(start, start + line_length(line));
 }
 
-std::string TextLine::line_text(std::size_t line) const { return std::string(line_bytes(line)); }
+TextLine::LineWalk TextLine::walk_from(std::size_t line) const noexcept {
+    const std::size_t pos = start_of_line(line);
+    if (pos >= char_count_) return LineWalk{chunks_.size(), 0, 0, pos};
+    const auto chunk = static_cast<std::size_t>(
+        std::upper_bound(char_ends_.begin(), char_ends_.end(), pos) - char_ends_.begin());
+    const Chunk& here = *chunks_[chunk];
+    const std::size_t local = pos - chars_before(chunk);
+    const auto feed = std::lower_bound(here.line_feeds.begin(), here.line_feeds.end(), local) -
+                      here.line_feeds.begin();
+    return LineWalk{chunk, here.byte_of(local), static_cast<std::size_t>(feed), pos};
+}
+
+std::string_view TextLine::next_line(LineWalk& walk, std::string& scratch) const {
+    // Moves the walk just past line feed `feed` of chunk, found at byte `at`.
+    const auto step_past = [&](std::size_t chunk, std::size_t at, std::size_t feed) {
+        const Chunk& c = *chunks_[chunk];
+        walk = LineWalk{chunk, at + 1, feed + 1, chars_before(chunk) + c.line_feeds[feed] + 1};
+        if (walk.byte == c.bytes.size()) walk = LineWalk{chunk + 1, 0, 0, walk.pos};
+    };
+    if (walk.chunk >= chunks_.size()) return {};
+    const Chunk& here = *chunks_[walk.chunk];
+    const std::string_view bytes = here.bytes;
+    if (walk.line_feed < here.line_feeds.size()) {
+        const std::size_t begin = walk.byte;
+        const std::size_t at = bytes.find('\n', begin);
+        step_past(walk.chunk, at, walk.line_feed);
+        return bytes.substr(begin, at - begin);
+    }
+    // The line runs on past this chunk: the last line, or one to assemble.
+    const std::size_t begin = walk.byte;
+    if (walk.chunk + 1 == chunks_.size()) {
+        walk = LineWalk{chunks_.size(), 0, 0, char_count_};
+        return bytes.substr(begin);
+    }
+    scratch.assign(bytes.substr(begin));
+    for (std::size_t chunk = walk.chunk + 1; chunk < chunks_.size(); ++chunk) {
+        const Chunk& next = *chunks_[chunk];
+        if (next.line_feeds.empty()) {
+            scratch += next.bytes;
+            continue;
+        }
+        const std::size_t at = next.bytes.find('\n');
+        scratch.append(next.bytes, 0, at);
+        step_past(chunk, at, 0);
+        return scratch;
+    }
+    walk = LineWalk{chunks_.size(), 0, 0, char_count_};
+    return scratch;
+}
+
+bool TextLine::operator==(const TextLine& other) const noexcept {
+    if (revision_.value == other.revision_.value) return true;
+    if (byte_count_ != other.byte_count_ || char_count_ != other.char_count_) return false;
+    // Chunk boundaries may differ: compare the overlap of the current pieces, skipping a
+    // shared chunk whole.
+    std::size_t i = 0;
+    std::size_t j = 0;
+    std::size_t a = 0;
+    std::size_t b = 0;
+    while (i < chunks_.size() && j < other.chunks_.size()) {
+        if (a == 0 && b == 0 && chunks_[i] == other.chunks_[j]) {
+            ++i;
+            ++j;
+            continue;
+        }
+        const std::string_view x = std::string_view(chunks_[i]->bytes).substr(a);
+        const std::string_view y = std::string_view(other.chunks_[j]->bytes).substr(b);
+        const std::size_t n = std::min(x.size(), y.size());
+        if (x.substr(0, n) != y.substr(0, n)) return false;
+        a += n;
+        b += n;
+        if (a == chunks_[i]->bytes.size()) {
+            ++i;
+            a = 0;
+        }
+        if (b == other.chunks_[j]->bytes.size()) {
+            ++j;
+            b = 0;
+        }
+    }
+    return i == chunks_.size() && j == other.chunks_.size();
+}
 
 std::optional<std::string> TextLine::check_invariants() const {
-    if (!is_valid_utf8(text_)) return "text is not valid UTF-8";
-    if (char_count_ != utf8_char_count(text_)) return "character count does not match the text";
-    const bool ascii = char_count_ == text_.size();
-    if (ascii && (has_patch_ || !block_offset_.empty() || !block_base_.empty()))
-        return "pure ASCII text carries a table";
-    if (!ascii && !has_patch_ && block_offset_.empty()) return "non-ASCII text without a table";
-    if (!block_offset_.empty() && block_offset_.size() != base_chars_)
-        return "one base offset per base character: broken";
-    if (block_base_.size() != (block_offset_.size() + block_chars - 1) / block_chars)
-        return "one base per block of characters: broken";
-    if (has_patch_) {
-        if (patch_offsets_.size() > max_patch_chars) return "patch longer than allowed";
-        const std::size_t patch_end = patch_start_ + patch_offsets_.size();
-        if (patch_end > char_count_) return "patch beyond the text";
-        if (patch_start_ > base_chars_ || patch_tail_base_ > base_chars_ ||
-            char_count_ - patch_end != base_chars_ - patch_tail_base_)
-            return "patch does not map the tail onto the base";
-    } else if (!ascii && base_chars_ != char_count_) {
-        return "base table does not cover the text";
+    if (char_ends_.size() != chunks_.size() || line_feed_ends_.size() != chunks_.size())
+        return "one count per chunk: broken";
+    std::size_t chars = 0;
+    std::size_t line_feeds = 0;
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < chunks_.size(); ++i) {
+        const std::string at = "chunk " + std::to_string(i) + ": ";
+        if (chunks_[i] == nullptr) return at + "missing";
+        const Chunk& chunk = *chunks_[i];
+        if (chunk.bytes.empty()) return at + "empty";
+        if (chunk.bytes.size() > max_chunk_bytes) return at + "too long";
+        if (chunks_.size() > 1 && chunk.bytes.size() < min_chunk_bytes) return at + "too short";
+        if (!is_valid_utf8(chunk.bytes)) return at + "not valid UTF-8 (or splits a character)";
+        if (chunk.chars != utf8_char_count(chunk.bytes)) return at + "character count is wrong";
+        const bool ascii = chunk.chars == chunk.bytes.size();
+        if (ascii != chunk.blocks.empty()) return at + "offset table present iff not ASCII: broken";
+        if (!ascii && chunk.blocks.size() != (chunk.chars + block_chars - 1) / block_chars)
+            return at + "one offset per block of characters: broken";
+        std::vector<std::uint16_t> feeds;
+        std::size_t byte = 0;
+        for (std::size_t local = 0; local < chunk.chars; ++local) {
+            if (!ascii && local % block_chars == 0 && chunk.blocks[local / block_chars] != byte)
+                return at + "offset of character " + std::to_string(local) + " is wrong";
+            if (chunk.bytes[byte] == '\n') feeds.push_back(narrow16(local));
+            byte += lead_length(chunk.bytes[byte]);
+        }
+        if (feeds != chunk.line_feeds) return at + "line feeds do not match the text";
+        chars += chunk.chars;
+        line_feeds += chunk.line_feeds.size();
+        bytes += chunk.bytes.size();
+        if (char_ends_[i] != chars) return at + "character count before it is wrong";
+        if (line_feed_ends_[i] != line_feeds) return at + "line feed count before it is wrong";
     }
-    std::size_t byte = 0;
-    for (std::size_t pos = 0; pos < char_count_; ++pos) {
-        if (byte_offset(pos) != byte)
-            return "byte offset of character " + std::to_string(pos) + " is wrong";
-        byte += lead_length(text_[byte]);
-    }
-    std::vector<std::size_t> starts{0};
-    collect_line_starts(text_, 0, starts);
-    if (starts != line_starts_) return "line starts do not match the line feeds";
+    if (chars != char_count_) return "character count does not match the chunks";
+    if (bytes != byte_count_) return "byte count does not match the chunks";
     return std::nullopt;
 }
 

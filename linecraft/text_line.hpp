@@ -4,26 +4,20 @@
 // read goes through the queries below, so the representation can change without touching them.
 //
 // Design note (current representation):
-// - `text_` is valid UTF-8, always. Text handed in that is not valid UTF-8 has each maximal
-//   ill-formed subsequence replaced by U+FFFD, so the invariants hold whatever a caller passes.
-// - Character index → byte offset in O(1) through a "base" table plus at most one "patch":
-//   * The base table describes the text as it was at the last full rebuild (`base_chars_`
-//     characters). It is empty when that text was pure ASCII (offset = index); otherwise
-//     `block_base_[j / 64]` is the byte offset of base character 64·(j / 64) and
-//     `block_offset_[j]` the offset of base character j relative to it (≤ 63 · 4 < 256, one byte).
-//   * The patch is the run of characters changed since then: characters before `patch_start_`
-//     are base characters at the same index; the next `patch_offsets_.size()` characters have
-//     their byte offsets (relative to `patch_start_byte_`) in `patch_offsets_`; every later
-//     character p is base character p - patch_start_ - patch size + `patch_tail_base_`, its
-//     offset shifted by `patch_byte_shift_` (modular arithmetic, the shift may be negative).
-//   An edit next to or inside the patch only rebuilds the patch (O(patch); at most 8192
-//   characters, fewer in small texts); an edit elsewhere, or one that would make the patch too
-//   long, folds everything into a new base from the earlier of the edit and the patch on
-//   (O(bytes after it)). Pure ASCII text carries no table and no patch.
-// - `line_starts_` holds the position of every line start, ascending, beginning with 0; a text
-//   with n line feeds has n + 1 entries. Every edit updates it (cost proportional to the number
-//   of lines after the edit), so line queries are O(log lines).
-// - Every edit moves the bytes after it once (one memmove of the string's tail).
+// - The text is a sequence of immutable chunks (`chunks_`, shared pointers), each 1 to
+//   `max_chunk_bytes` (16 KiB) of valid UTF-8 holding whole characters; with two or more chunks
+//   every one holds at least a quarter of that. The empty text has no chunk. Text handed in that
+//   is not valid UTF-8 has each maximal ill-formed subsequence replaced by U+FFFD.
+// - A chunk knows its character count, the positions of its line feeds and, unless it is pure
+//   ASCII, the byte offset of every 32nd character: character → byte inside a chunk is one table
+//   read plus a walk over at most 31 characters.
+// - `char_ends_[i]` and `line_feed_ends_[i]` count the characters and line feeds of chunks 0..i:
+//   finding the chunk of a position or of a line is a binary search, O(log chunks).
+// - Copies share every chunk: a copy is O(chunks) pointer copies (about 640 for 10 MiB, 65,536
+//   for 1 GiB), never a byte copy. An edit rebuilds only the chunks it touches into fresh ones
+//   (split evenly when too long, joined with a neighbour when too short), so copies taken
+//   earlier never change, then refreshes the counts after them: O(bytes of the touched chunks +
+//   inserted bytes + chunks after the edit). Measured: see text_line_bench.
 //
 // Positions around a line, "ab\ncd" (line feed shown as ⏎):
 //   a b ⏎ c d
@@ -31,6 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,7 +40,7 @@ class TextLine;
 // was made from and is invalidated by any edit of that text (like an iterator).
 class CharCursor {
 public:
-    // Requires: nothing; pos is clamped to text.char_count(). Cost: O(1).
+    // Requires: nothing; pos is clamped to text.char_count(). Cost: O(log chunks).
     CharCursor(const TextLine& text, std::size_t pos);
 
     [[nodiscard]] std::size_t pos() const noexcept { return pos_; }
@@ -60,36 +55,42 @@ public:
     void prev();
 
 private:
+    // Before the end, byte_ < bytes_.size(): the cursor sits in chunk_, whose bytes are bytes_.
+    // At the end, chunk_ is the chunk count and bytes_ is empty.
+    void enter_chunk(std::size_t chunk);
+
     const TextLine* text_;
     std::size_t pos_ = 0;
+    std::size_t chunk_ = 0;
     std::size_t byte_ = 0;
+    std::string_view bytes_;
 };
 
 class TextLine {
 public:
     // The empty text: one empty line.
-    TextLine();
+    TextLine() = default;
 
-    // Takes the string and builds the tables. Requires: valid UTF-8 (ill-formed bytes become
+    // Takes the string and builds the chunks. Requires: valid UTF-8 (ill-formed bytes become
     // U+FFFD). Cost: O(bytes).
     [[nodiscard]] static TextLine from_string(std::string text);
 
     // Cost: O(1).
     [[nodiscard]] std::size_t char_count() const noexcept { return char_count_; }
     // Size of the UTF-8 form (what to_string() would return). Cost: O(1).
-    [[nodiscard]] std::size_t byte_count() const noexcept { return text_.size(); }
+    [[nodiscard]] std::size_t byte_count() const noexcept { return byte_count_; }
     [[nodiscard]] bool empty() const noexcept { return char_count_ == 0; }
 
-    // Requires: index < char_count() (otherwise asserts; in release returns U+0000). Cost: O(1).
+    // Requires: index < char_count() (otherwise asserts; in release returns U+0000).
+    // Cost: O(log chunks).
     [[nodiscard]] char32_t char_at(std::size_t index) const;
 
     // --- Edit primitives (the `editing` and `selection` modules build on these) ---
 
-    // Edit cost (insert, remove_range, replace_range): one move of the bytes after the edit, an
-    // update of the line starts after it, and the offset update: O(patch) (≤ 8192 characters)
-    // when the edit is at or next to the previous one, as in typing and deleting; otherwise
-    // O(bytes after the edit). Measured on 10 MiB of mixed 1- to 4-byte text, -O2: a typed
-    // character at the start ~0.3 ms; typing in turn at two distant places ~7 ms per edit.
+    // Edit cost (insert, remove_range, replace_range): the touched chunks are rebuilt (at most
+    // 16 KiB each, plus the inserted text) and the counts of the chunks after them refreshed:
+    // O(touched bytes + inserted bytes + chunks). Copies of the text are never touched.
+    // Measured on 10 MiB, -O2: see text_line_bench (a typed character takes microseconds).
 
     // Inserts text at pos and returns the number of characters inserted. Requires: pos <=
     // char_count() (otherwise asserts; in release changes nothing and returns 0); valid UTF-8
@@ -105,55 +106,61 @@ public:
     // --- Reading ---
 
     // The UTF-8 text of from..to (both clamped to char_count(), to clamped up to from).
-    // Cost: O(to - from).
+    // Cost: O(log chunks + to - from).
     [[nodiscard]] std::string text_range(std::size_t from, std::size_t to) const;
     // A copy of the whole text, for saving and serialising. Cost: O(bytes).
     [[nodiscard]] std::string to_string() const;
 
     // Calls fn(pos, ch) for every character with from <= pos < to (clamped), in order. When fn
     // returns bool, false stops the walk. The text must not be edited inside fn.
-    // Cost: O(to - from) plus fn.
+    // Cost: O(log chunks + to - from) plus fn.
     template <class Fn>
     void for_each_char(std::size_t from, std::size_t to, Fn&& fn) const;
 
-    // Calls fn(bytes) with consecutive pieces of the UTF-8 text of from..to (clamped); every piece
-    // holds whole characters. The view lives only during the call. Cost: O(to - from) plus fn.
+    // Calls fn(bytes) with consecutive pieces of the UTF-8 text of from..to (clamped): one piece
+    // per chunk the range touches, each holding whole characters. The view lives only during
+    // the call. Cost: O(log chunks + chunks in the range) plus fn.
     template <class Fn>
     void for_each_chunk(std::size_t from, std::size_t to, Fn&& fn) const;
 
     // --- Lines (a text with n line feeds has n + 1 lines; lines and columns count from 0) ---
 
     // Cost: O(1).
-    [[nodiscard]] std::size_t line_count() const noexcept { return line_starts_.size(); }
+    [[nodiscard]] std::size_t line_count() const noexcept {
+        return (line_feed_ends_.empty() ? 0 : line_feed_ends_.back()) + 1;
+    }
     // The line holding pos (pos clamped to char_count(); a position just after a line feed is on
-    // the next line). Cost: O(log lines).
+    // the next line). Cost: O(log chunks).
     [[nodiscard]] std::size_t line_of(std::size_t pos) const;
-    // pos - line_start(pos). Cost: O(log lines).
+    // pos - line_start(pos). Cost: O(log chunks).
     [[nodiscard]] std::size_t column_of(std::size_t pos) const;
     // Position of line and column, the line clamped to the last line and the column to that
-    // line's length. Cost: O(1).
+    // line's length. Cost: O(log chunks).
     [[nodiscard]] std::size_t position_of(std::size_t line, std::size_t column) const;
     // Start of the line holding pos: just after the last line feed before pos, or 0.
-    // Cost: O(log lines).
+    // Cost: O(log chunks).
     [[nodiscard]] std::size_t line_start(std::size_t pos) const;
     // End of the line holding pos: the position of the first line feed at or after pos, or
-    // char_count(). Cost: O(log lines).
+    // char_count(). Cost: O(log chunks).
     [[nodiscard]] std::size_t line_end(std::size_t pos) const;
-    // Characters of the line, line feed excluded (line clamped to the last line). Cost: O(1).
+    // Characters of the line, line feed excluded (line clamped to the last line).
+    // Cost: O(log chunks).
     [[nodiscard]] std::size_t line_length(std::size_t line) const;
-    // A copy of the line's text, line feed excluded (line clamped). Cost: O(line length).
+    // A copy of the line's text, line feed excluded (line clamped).
+    // Cost: O(log chunks + line length).
     [[nodiscard]] std::string line_text(std::size_t line) const;
 
     // Calls fn(line, start_pos, bytes) for each line first <= line < last (last clamped to
     // line_count()); bytes is the line's UTF-8 text without its line feed and lives only during
-    // the call. When fn returns bool, false stops the walk. Cost: O(bytes of those lines) plus fn.
+    // the call. A line inside one chunk is handed as a view of it; a line that spans chunks is
+    // first assembled into a temporary string (one reused buffer for the walk). When fn returns
+    // bool, false stops the walk. Cost: O(log chunks + bytes of those lines) plus fn.
     template <class Fn>
     void for_each_line(std::size_t first, std::size_t last, Fn&& fn) const;
 
-    // Same characters. Cost: O(bytes).
-    [[nodiscard]] bool operator==(const TextLine& other) const noexcept {
-        return text_ == other.text_;
-    }
+    // Same characters. Equal stamps answer at once; otherwise the chunks are compared, shared
+    // ones by pointer. Cost: O(1) to O(bytes).
+    [[nodiscard]] bool operator==(const TextLine& other) const noexcept;
 
     // A stamp of this state of the text, for caches keyed by content: every edit takes a fresh
     // stamp and copies keep theirs, so equal stamps imply equal text (unequal stamps imply
@@ -166,23 +173,38 @@ public:
 
 private:
     friend class CharCursor;
+    struct Chunk;  // defined in text_line.cpp
 
-    // Requires: pos <= char_count(). Cost: O(1).
-    [[nodiscard]] std::size_t byte_offset(std::size_t pos) const noexcept;
-    // Byte offset of base character j. Requires: j < base_chars_.
-    [[nodiscard]] std::size_t base_byte(std::size_t j) const noexcept;
-    // Makes the current text the base from character `from` on, given its byte offset; the
-    // base entries before `from` must describe the current text. Drops the patch.
-    void rebuild_offsets(std::size_t from, std::size_t from_byte);
-    // Updates the offset tables after text_ changed: the characters before_start..before_end
-    // (before the edit) became `added` characters. Runs after text_ and char_count_ changed,
-    // while the tables still describe the old text; low_byte is the byte offset of
-    // min(patch start, before_start), taken before the edit.
-    void update_offsets(std::size_t before_start, std::size_t before_end, std::size_t added,
-                        std::size_t low_byte);
-    void drop_offsets();
-    // Byte range of a line without its line feed.
-    [[nodiscard]] std::string_view line_bytes(std::size_t line) const;
+    // A character position as chunk and byte offset in it; the end of the text is
+    // {chunk count, 0}.
+    struct Location {
+        std::size_t chunk = 0;
+        std::size_t byte = 0;
+    };
+    // Where a walk over lines stands: the start of the next line, and which of the line feeds
+    // of its chunk comes next.
+    struct LineWalk {
+        std::size_t chunk = 0;
+        std::size_t byte = 0;
+        std::size_t line_feed = 0;
+        std::size_t pos = 0;
+    };
+
+    // Requires: pos <= char_count(). Cost: O(log chunks).
+    [[nodiscard]] Location locate(std::size_t pos) const noexcept;
+    [[nodiscard]] std::string_view chunk_bytes(std::size_t chunk) const noexcept;
+    // Characters before chunk i.
+    [[nodiscard]] std::size_t chars_before(std::size_t chunk) const noexcept {
+        return chunk == 0 ? 0 : char_ends_[chunk - 1];
+    }
+    // Position of the first character of line (line < line_count()).
+    [[nodiscard]] std::size_t start_of_line(std::size_t line) const noexcept;
+    [[nodiscard]] LineWalk walk_from(std::size_t line) const noexcept;
+    // The bytes of the line the walk stands on, without its line feed, and steps to the next.
+    // The view points into a chunk or, for a line that spans chunks, into scratch.
+    [[nodiscard]] std::string_view next_line(LineWalk& walk, std::string& scratch) const;
+    // Recounts char_ends_ and line_feed_ends_ from chunk `from` on.
+    void refresh_counts(std::size_t from);
 
     // Copies keep the stamp. A move renews the source's: a moved-from text may hold anything.
     struct Stamp {
@@ -200,18 +222,11 @@ private:
         std::uint64_t value;
     };
 
-    std::string text_;
+    std::vector<std::shared_ptr<const Chunk>> chunks_;
+    std::vector<std::size_t> char_ends_;
+    std::vector<std::size_t> line_feed_ends_;
     std::size_t char_count_ = 0;
-    std::size_t base_chars_ = 0;
-    std::vector<std::size_t> block_base_;
-    std::vector<std::uint8_t> block_offset_;
-    bool has_patch_ = false;
-    std::size_t patch_start_ = 0;
-    std::size_t patch_start_byte_ = 0;
-    std::size_t patch_tail_base_ = 0;
-    std::size_t patch_byte_shift_ = 0;
-    std::vector<std::uint32_t> patch_offsets_;
-    std::vector<std::size_t> line_starts_;
+    std::size_t byte_count_ = 0;
     Stamp revision_;
 };
 
@@ -220,11 +235,12 @@ private:
 // together with the run after it.
 //
 // skip_forward: moves pos just past the next run of one class. Returns false, leaving pos at the
-// end, when only whitespace follows (or pos is at the end). Cost: O(run length).
+// end, when only whitespace follows (or pos is at the end). Cost: O(run length · log chunks).
 [[nodiscard]] bool skip_forward(const TextLine& text, std::size_t& pos);
 // skip_backward: moves pos to the start of the previous run. Returns false when it reached 0 on
 // its first step or while crossing whitespace (pos is then 0); true when it stopped at a run's
-// start, including at 0 inside a run. Requires: pos <= char_count(). Cost: O(run length).
+// start, including at 0 inside a run. Requires: pos <= char_count().
+// Cost: O(run length · log chunks).
 [[nodiscard]] bool skip_backward(const TextLine& text, std::size_t& pos);
 
 // --- Template bodies ---
@@ -250,20 +266,31 @@ void TextLine::for_each_chunk(std::size_t from, std::size_t to, Fn&& fn) const {
     to = to < char_count_ ? to : char_count_;
     from = from < to ? from : to;
     if (from == to) return;
-    const std::size_t begin = byte_offset(from);
-    fn(std::string_view(text_).substr(begin, byte_offset(to) - begin));
+    const Location begin = locate(from);
+    const Location end = locate(to);
+    for (std::size_t chunk = begin.chunk; chunk <= end.chunk && chunk < chunks_.size(); ++chunk) {
+        std::string_view piece = chunk_bytes(chunk);
+        if (chunk == end.chunk) piece = piece.substr(0, end.byte);
+        if (chunk == begin.chunk) piece.remove_prefix(begin.byte);
+        if (!piece.empty()) fn(piece);
+    }
 }
 
 template <class Fn>
 void TextLine::for_each_line(std::size_t first, std::size_t last, Fn&& fn) const {
-    last = last < line_starts_.size() ? last : line_starts_.size();
+    last = last < line_count() ? last : line_count();
+    if (first >= last) return;
+    LineWalk walk = walk_from(first);
+    std::string scratch;
     for (std::size_t line = first; line < last; ++line) {
+        const std::size_t start = walk.pos;
+        const std::string_view bytes = next_line(walk, scratch);
         if constexpr (std::is_same_v<
                           std::invoke_result_t<Fn&, std::size_t, std::size_t, std::string_view>,
                           bool>) {
-            if (!fn(line, line_starts_[line], line_bytes(line))) return;
+            if (!fn(line, start, bytes)) return;
         } else {
-            fn(line, line_starts_[line], line_bytes(line));
+            fn(line, start, bytes);
         }
     }
 }

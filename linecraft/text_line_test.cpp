@@ -65,6 +65,30 @@ TEST(TextLine, CopiesAreIndependentSnapshots) {
     EXPECT_FALSE(line == snapshot);
 }
 
+TEST(TextLine, CopyAndOriginalEditIndependently) {
+    // Long enough for several chunks, so the two share most of them after the edits.
+    std::string text;
+    for (int i = 0; i < 4000; ++i) text += "line \u00E9\u4E2D " + std::to_string(i) + "\n";
+    TextLine original = TextLine::from_string(text);
+    TextLine copy = original;
+    EXPECT_TRUE(copy == original);
+    original.insert(5, "A");
+    copy.remove_range(text.size() / 2, text.size() / 2 + 3);
+    copy.insert(0, "B\n");
+    EXPECT_EQ(original.check_invariants(), std::nullopt);
+    EXPECT_EQ(copy.check_invariants(), std::nullopt);
+    EXPECT_EQ(original.text_range(0, 8), "line A\u00E9\u4E2D");
+    EXPECT_EQ(copy.line_text(0), "B");
+    EXPECT_EQ(copy.line_text(1), "line \u00E9\u4E2D 0");
+    EXPECT_EQ(original.char_count(), utf8_char_count(text) + 1);
+    EXPECT_EQ(copy.char_count(), utf8_char_count(text) - 1);
+    EXPECT_FALSE(copy == original);
+    // Undoing each edit by hand brings back equal texts, though their chunks now differ.
+    original.remove_range(5, 6);
+    EXPECT_TRUE(original == TextLine::from_string(text));
+    EXPECT_EQ(original.to_string(), text);
+}
+
 TEST(TextLine, EveryEditTakesAFreshRevisionAndCopiesKeepIt) {
     TextLine line = make("ab");
     const TextLine copy = line;
@@ -279,6 +303,53 @@ void expect_matches_model(const TextLine& line, const std::u32string& model, std
         ASSERT_EQ(line.line_text(line_index), to_utf8(model.substr(start, end - start)));
         const std::size_t to = pos + rng() % 20;
         ASSERT_EQ(line.text_range(pos, to), to_utf8(model.substr(pos, to - pos)));
+        std::string pieces;
+        line.for_each_chunk(pos, to, [&](std::string_view piece) { pieces += piece; });
+        ASSERT_EQ(pieces, to_utf8(model.substr(pos, to - pos)));
+    }
+}
+
+// The walks that cross chunk boundaries: every line, every character both ways.
+void expect_walks_match_model(const TextLine& line, const std::u32string& model) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t at = 0; at <= model.size(); ++at) {
+        if (at == model.size() || model[at] == U'\n') {
+            lines.push_back(to_utf8(model.substr(start, at - start)));
+            start = at + 1;
+        }
+    }
+    std::vector<std::string> walked;
+    std::size_t expected_start = 0;
+    line.for_each_line(0, line.line_count(),
+                       [&](std::size_t index, std::size_t line_start, std::string_view bytes) {
+                           EXPECT_EQ(index, walked.size());
+                           EXPECT_EQ(line_start, expected_start);
+                           expected_start += utf8_char_count(bytes) + 1;
+                           walked.emplace_back(bytes);
+                       });
+    ASSERT_EQ(walked, lines);
+    std::u32string forward;
+    line.for_each_char(0, model.size(), [&](std::size_t, char32_t ch) { forward.push_back(ch); });
+    ASSERT_EQ(forward, model);
+    std::u32string backward;
+    for (CharCursor cursor(line, model.size()); !cursor.at_start(); cursor.prev())
+        backward.push_back(cursor.get_before());
+    ASSERT_EQ(backward, std::u32string(model.rbegin(), model.rend()));
+}
+
+// A copy taken earlier, with what it must still hold.
+struct Snapshot {
+    TextLine text;
+    std::u32string model;
+    std::uint64_t revision;
+};
+
+void expect_snapshots_unchanged(const std::vector<Snapshot>& snapshots) {
+    for (const Snapshot& snapshot : snapshots) {
+        ASSERT_EQ(snapshot.text.check_invariants(), std::nullopt);
+        ASSERT_EQ(snapshot.text.to_string(), to_utf8(snapshot.model));
+        ASSERT_EQ(snapshot.text.revision(), snapshot.revision);
     }
 }
 
@@ -294,7 +365,10 @@ TEST(TextLineModel, RandomEditsMatchACodePointString) {
         // Some seeds stay pure ASCII for a while to exercise the table-free state.
         const std::size_t alphabet_size = seed % 4 == 0 ? 4 : std::size(alphabet);
         std::size_t last = 0;
+        // Copies taken along the way must keep their text while the original is edited.
+        std::vector<Snapshot> snapshots;
         for (int step = 0; step < 300; ++step) {
+            if (step % 40 == 20) snapshots.push_back({line, model, line.revision()});
             SCOPED_TRACE("step " + std::to_string(step));
             // Half the edits near the previous one, as typing and deleting do.
             std::size_t pos = rng() % (model.size() + 1);
@@ -321,11 +395,70 @@ TEST(TextLineModel, RandomEditsMatchACodePointString) {
                     break;
             }
             expect_matches_model(line, model, rng);
+            if (step % 10 == 0) expect_walks_match_model(line, model);
             if (HasFatalFailure()) return;
         }
-        // from_string of the final text must build the same state as the edits did.
+        expect_walks_match_model(line, model);
+        expect_snapshots_unchanged(snapshots);
+        if (HasFatalFailure()) return;
+        // A text built at once has other chunk boundaries than the edited one: same content.
         EXPECT_TRUE(TextLine::from_string(line.to_string()) == line);
+        if (!model.empty()) {
+            std::u32string changed = model;
+            changed.back() = changed.back() == U'a' ? U'b' : U'a';
+            EXPECT_FALSE(TextLine::from_string(to_utf8(changed)) == line);
+        }
     }
+}
+
+// Texts of several chunks: edits that span, empty and refill chunks, a line longer than a chunk
+// and a paste of many chunks, with copies that must stay as they were.
+TEST(TextLineModel, LargeEditsAcrossChunksLeaveCopiesUnchanged) {
+    std::mt19937 rng(11);
+    constexpr char32_t alphabet[] = {U'a', U'\n', U'\u00E9', U'\u4E2D', U'\U0001F600', U' '};
+    const auto random_text = [&](std::size_t length, bool line_feeds) {
+        std::u32string out;
+        for (std::size_t i = 0; i < length; ++i) {
+            char32_t ch = alphabet[rng() % std::size(alphabet)];
+            if (!line_feeds && ch == U'\n') ch = U'x';
+            out.push_back(ch);
+        }
+        return out;
+    };
+    std::u32string model = random_text(60000, true);
+    TextLine line = TextLine::from_string(to_utf8(model));
+    std::vector<Snapshot> snapshots{{line, model, line.revision()}};
+
+    struct Edit {
+        std::size_t start, end;
+        std::u32string text;
+    };
+    const Edit edits[] = {
+        {30000, 30000, random_text(50000, false)},  // one line over many chunks
+        {100, 70000, U""},                          // most of the text
+        {0, 0, U"\u00E9"},
+        {200, 200, random_text(3, true)},
+        {10, 20, random_text(40000, true)},
+        {0, 90000, random_text(5, true)},  // leaves a lone short chunk
+        {2, 2, random_text(20000, true)},
+    };
+    for (const Edit& edit : edits) {
+        SCOPED_TRACE("edit at " + std::to_string(edit.start));
+        const std::size_t end = std::min(edit.end, model.size());
+        const std::size_t start = std::min(edit.start, end);
+        EXPECT_EQ(line.replace_range(start, end, to_utf8(edit.text)), edit.text.size());
+        model.replace(start, end - start, edit.text);
+        expect_matches_model(line, model, rng);
+        expect_walks_match_model(line, model);
+        expect_snapshots_unchanged(snapshots);
+        if (HasFatalFailure()) return;
+        snapshots.push_back({line, model, line.revision()});
+    }
+    line.remove_range(0, line.char_count());
+    EXPECT_TRUE(line.empty());
+    EXPECT_EQ(line.line_count(), 1u);
+    EXPECT_EQ(line.check_invariants(), std::nullopt);
+    expect_snapshots_unchanged(snapshots);
 }
 
 }  // namespace
