@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <iterator>
@@ -43,6 +44,18 @@ constexpr std::size_t block_chars = std::size_t{1} << block_shift;
 [[nodiscard]] std::uint16_t narrow16(std::size_t value) noexcept {
     assert(value <= 0xFFFF);
     return static_cast<std::uint16_t>(value);
+}
+
+// Turns the `count` entries of v from `first` on into `new_count` entries: the ones kept hold
+// their old values, added ones are value-initialised.
+template <class T>
+void splice(std::vector<T>& v, std::size_t first, std::size_t count, std::size_t new_count) {
+    const auto at = v.begin() + static_cast<std::ptrdiff_t>(first + std::min(count, new_count));
+    if (new_count > count) {
+        v.insert(at, new_count - count, T{});
+    } else {
+        v.erase(at, at + static_cast<std::ptrdiff_t>(count - new_count));
+    }
 }
 
 enum class CharClass { Whitespace, Word, Other };
@@ -87,18 +100,22 @@ std::shared_ptr<const TextLine::Chunk> TextLine::Chunk::make(std::string bytes) 
     std::size_t chars = 0;
     std::size_t i = 0;
     while (i < size) {
-        // Eight ASCII characters without a line feed at once: the bulk of most text.
+        // Eight bytes without a line feed and without a block start at once: the bulk of any
+        // text. Characters start at the bytes that are not continuation bytes (10xxxxxx).
         if (i + 8 <= size) {
             std::uint64_t eight = 0;
             std::memcpy(&eight, data + i, 8);
             const std::uint64_t feeds = eight ^ 0x0A0A0A0A0A0A0A0Au;
             const bool has_feed =
                 ((feeds - 0x0101010101010101u) & ~feeds & 0x8080808080808080u) != 0;
-            if ((eight & 0x8080808080808080u) == 0 && !has_feed) {
-                const std::size_t next_block = (chars + block_chars - 1) & ~(block_chars - 1);
-                if (next_block < chars + 8)
+            const std::uint64_t continuations = eight & ~(eight << 1) & 0x8080808080808080u;
+            const auto starts = static_cast<std::size_t>(8 - std::popcount(continuations));
+            const std::size_t next_block = (chars + block_chars - 1) & ~(block_chars - 1);
+            const bool ascii = (eight & 0x8080808080808080u) == 0;
+            if (!has_feed && (next_block >= chars + starts || ascii)) {
+                if (next_block < chars + starts)
                     chunk->blocks.push_back(narrow16(i + next_block - chars));
-                chars += 8;
+                chars += starts;
                 i += 8;
                 continue;
             }
@@ -201,16 +218,16 @@ TextLine TextLine::from_string(std::string text) {
     std::string clean = is_valid_utf8(text) ? std::move(text) : sanitize_utf8(text);
     line.byte_count_ = clean.size();
     Chunk::split(std::move(clean), line.chunks_);
-    line.refresh_counts(0);
+    line.refresh_counts(0, line.chunks_.size());
     return line;
 }
 
-void TextLine::refresh_counts(std::size_t from) {
+void TextLine::refresh_counts(std::size_t from, std::size_t to) {
     char_ends_.resize(chunks_.size());
     line_feed_ends_.resize(chunks_.size());
     std::size_t chars = chars_before(from);
     std::size_t line_feeds = from == 0 ? 0 : line_feed_ends_[from - 1];
-    for (std::size_t i = from; i < chunks_.size(); ++i) {
+    for (std::size_t i = from; i < to; ++i) {
         chars += chunks_[i]->chars;
         line_feeds += chunks_[i]->line_feeds.size();
         char_ends_[i] = chars;
@@ -269,7 +286,7 @@ std::size_t TextLine::replace_range(std::size_t start, std::size_t end, std::str
     if (chunks_.empty()) {
         byte_count_ = text.size();
         Chunk::split(std::string(text), chunks_);
-        refresh_counts(0);
+        refresh_counts(0, chunks_.size());
         return added;
     }
 
@@ -309,18 +326,24 @@ std::size_t TextLine::replace_range(std::size_t start, std::size_t end, std::str
     std::vector<std::shared_ptr<const Chunk>> fresh;
     Chunk::split(std::move(joined), fresh);
     const std::size_t old_count = last - first + 1;
-    const auto at = chunks_.begin() + static_cast<std::ptrdiff_t>(first);
-    const std::size_t kept = std::min(old_count, fresh.size());
-    std::move(fresh.begin(), fresh.begin() + static_cast<std::ptrdiff_t>(kept), at);
-    if (fresh.size() > old_count) {
-        chunks_.insert(at + static_cast<std::ptrdiff_t>(old_count),
-                       std::make_move_iterator(fresh.begin() + static_cast<std::ptrdiff_t>(kept)),
-                       std::make_move_iterator(fresh.end()));
-    } else {
-        chunks_.erase(at + static_cast<std::ptrdiff_t>(kept),
-                      at + static_cast<std::ptrdiff_t>(old_count));
+    const std::size_t old_chars = char_ends_[last];
+    const std::size_t old_feeds = line_feed_ends_[last];
+    splice(chunks_, first, old_count, fresh.size());
+    std::move(fresh.begin(), fresh.end(), chunks_.begin() + static_cast<std::ptrdiff_t>(first));
+    splice(char_ends_, first, old_count, fresh.size());
+    splice(line_feed_ends_, first, old_count, fresh.size());
+    const std::size_t fresh_end = first + fresh.size();
+    refresh_counts(first, fresh_end);
+    // The counts after the touched chunks all move by what the edit changed (modular
+    // arithmetic: the change may be negative). No chunk is read: they may be far in memory.
+    const std::size_t char_shift = chars_before(fresh_end) - old_chars;
+    const std::size_t feed_shift =
+        (fresh_end == 0 ? 0 : line_feed_ends_[fresh_end - 1]) - old_feeds;
+    for (std::size_t i = fresh_end; i < chunks_.size(); ++i) {
+        char_ends_[i] += char_shift;
+        line_feed_ends_[i] += feed_shift;
     }
-    refresh_counts(first);
+    char_count_ = char_ends_.empty() ? 0 : char_ends_.back();
     return added;
 }
 

@@ -203,8 +203,9 @@ private:
     // The bytes of the line the walk stands on, without its line feed, and steps to the next.
     // The view points into a chunk or, for a line that spans chunks, into scratch.
     [[nodiscard]] std::string_view next_line(LineWalk& walk, std::string& scratch) const;
-    // Recounts char_ends_ and line_feed_ends_ from chunk `from` on.
-    void refresh_counts(std::size_t from);
+    // Recounts char_ends_ and line_feed_ends_ of chunks from..to (to excluded) and the totals;
+    // the counts before `from` must be right.
+    void refresh_counts(std::size_t from, std::size_t to);
 
     // Copies keep the stamp. A move renews the source's: a moved-from text may hold anything.
     struct Stamp {
