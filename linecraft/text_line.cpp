@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <cassert>
 #include <cstring>
 #include <iterator>
@@ -58,6 +57,21 @@ void splice(std::vector<T>& v, std::size_t first, std::size_t count, std::size_t
     }
 }
 
+// Index of the first entry of the ascending `ends` greater than value (ends.size() if none):
+// a binary search without branches to mispredict, as every position and line lookup needs one.
+[[nodiscard]] std::size_t first_above(const std::vector<std::size_t>& ends,
+                                      std::size_t value) noexcept {
+    const std::size_t* base = ends.data();
+    std::size_t count = ends.size();
+    if (count == 0) return 0;
+    while (count > 1) {
+        const std::size_t half = count / 2;
+        base = base[half - 1] <= value ? base + half : base;
+        count -= half;
+    }
+    return static_cast<std::size_t>(base - ends.data()) + (*base <= value ? 1 : 0);
+}
+
 enum class CharClass { Whitespace, Word, Other };
 
 [[nodiscard]] CharClass class_of(char32_t ch) noexcept {
@@ -109,7 +123,9 @@ std::shared_ptr<const TextLine::Chunk> TextLine::Chunk::make(std::string bytes) 
             const bool has_feed =
                 ((feeds - 0x0101010101010101u) & ~feeds & 0x8080808080808080u) != 0;
             const std::uint64_t continuations = eight & ~(eight << 1) & 0x8080808080808080u;
-            const auto starts = static_cast<std::size_t>(8 - std::popcount(continuations));
+            // Sums the eight flags into the top byte (no popcount instruction in a generic build).
+            const auto starts =
+                8 - static_cast<std::size_t>(((continuations >> 7) * 0x0101010101010101u) >> 56);
             const std::size_t next_block = (chars + block_chars - 1) & ~(block_chars - 1);
             const bool ascii = (eight & 0x8080808080808080u) == 0;
             if (!has_feed && (next_block >= chars + starts || ascii)) {
@@ -238,8 +254,7 @@ void TextLine::refresh_counts(std::size_t from, std::size_t to) {
 
 TextLine::Location TextLine::locate(std::size_t pos) const noexcept {
     if (pos >= char_count_) return Location{chunks_.size(), 0};
-    const auto chunk = static_cast<std::size_t>(
-        std::upper_bound(char_ends_.begin(), char_ends_.end(), pos) - char_ends_.begin());
+    const auto chunk = first_above(char_ends_, pos);
     return Location{chunk, chunks_[chunk]->byte_of(pos - chars_before(chunk))};
 }
 
@@ -364,17 +379,14 @@ std::size_t TextLine::start_of_line(std::size_t line) const noexcept {
     if (line == 0) return 0;
     // Line n starts after line feed n - 1 (counting from 0).
     const std::size_t feed = line - 1;
-    const auto chunk = static_cast<std::size_t>(
-        std::upper_bound(line_feed_ends_.begin(), line_feed_ends_.end(), feed) -
-        line_feed_ends_.begin());
+    const auto chunk = first_above(line_feed_ends_, feed);
     const std::size_t feeds_before = chunk == 0 ? 0 : line_feed_ends_[chunk - 1];
     return chars_before(chunk) + chunks_[chunk]->line_feeds[feed - feeds_before] + 1;
 }
 
 std::size_t TextLine::line_of(std::size_t pos) const {
     if (pos >= char_count_) return line_count() - 1;
-    const auto chunk = static_cast<std::size_t>(
-        std::upper_bound(char_ends_.begin(), char_ends_.end(), pos) - char_ends_.begin());
+    const auto chunk = first_above(char_ends_, pos);
     const std::vector<std::uint16_t>& feeds = chunks_[chunk]->line_feeds;
     const std::size_t local = pos - chars_before(chunk);
     const auto before = std::lower_bound(feeds.begin(), feeds.end(), local) - feeds.begin();
@@ -386,35 +398,40 @@ std::size_t TextLine::column_of(std::size_t pos) const {
     return pos - start_of_line(line_of(pos));
 }
 
+TextLine::LineSpan TextLine::line_span(std::size_t line) const noexcept {
+    if (line + 1 >= line_count()) return LineSpan{start_of_line(line), char_count_};
+    // Line feed `line` ends the line; the one before it, usually in the same chunk, starts it.
+    const auto chunk = first_above(line_feed_ends_, line);
+    const std::vector<std::uint16_t>& feeds = chunks_[chunk]->line_feeds;
+    const std::size_t feed = line - (chunk == 0 ? 0 : line_feed_ends_[chunk - 1]);
+    const std::size_t end = chars_before(chunk) + feeds[feed];
+    if (feed > 0) return LineSpan{chars_before(chunk) + feeds[feed - 1] + 1, end};
+    return LineSpan{start_of_line(line), end};
+}
+
 std::size_t TextLine::line_length(std::size_t line) const {
-    line = std::min(line, line_count() - 1);
-    const std::size_t end = line + 1 < line_count() ? start_of_line(line + 1) - 1 : char_count_;
-    return end - start_of_line(line);
+    const LineSpan span = line_span(std::min(line, line_count() - 1));
+    return span.end - span.start;
 }
 
 std::size_t TextLine::position_of(std::size_t line, std::size_t column) const {
-    line = std::min(line, line_count() - 1);
-    return start_of_line(line) + std::min(column, line_length(line));
+    const LineSpan span = line_span(std::min(line, line_count() - 1));
+    return span.start + std::min(column, span.end - span.start);
 }
 
 std::size_t TextLine::line_start(std::size_t pos) const { return start_of_line(line_of(pos)); }
 
-std::size_t TextLine::line_end(std::size_t pos) const {
-    const std::size_t line = line_of(pos);
-    return line + 1 < line_count() ? start_of_line(line + 1) - 1 : char_count_;
-}
+std::size_t TextLine::line_end(std::size_t pos) const { return line_span(line_of(pos)).end; }
 
 std::string TextLine::line_text(std::size_t line) const {
-    line = std::min(line, line_count() - 1);
-    const std::size_t start = start_of_line(line);
-    return text_range(start, start + line_length(line));
+    const LineSpan span = line_span(std::min(line, line_count() - 1));
+    return text_range(span.start, span.end);
 }
 
 TextLine::LineWalk TextLine::walk_from(std::size_t line) const noexcept {
     const std::size_t pos = start_of_line(line);
     if (pos >= char_count_) return LineWalk{chunks_.size(), 0, 0, pos};
-    const auto chunk = static_cast<std::size_t>(
-        std::upper_bound(char_ends_.begin(), char_ends_.end(), pos) - char_ends_.begin());
+    const auto chunk = first_above(char_ends_, pos);
     const Chunk& here = *chunks_[chunk];
     const std::size_t local = pos - chars_before(chunk);
     const auto feed = std::lower_bound(here.line_feeds.begin(), here.line_feeds.end(), local) -
