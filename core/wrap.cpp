@@ -17,11 +17,37 @@ namespace {
     return byte;
 }
 
+// wrap_line for a line whose characters are all one byte: columns are byte offsets, so a row's
+// break is the last space among columns start + 1 .. start + w, found by scanning back from the
+// right edge, which usually stops within a word's length instead of reading the whole row.
+void wrap_ascii_line(std::size_t line, std::string_view bytes, std::size_t w,
+                     std::vector<Row>& out) {
+    const std::size_t n = bytes.size();
+    std::size_t start = 0;
+    while (n - start > w) {
+        std::size_t end = start + w;
+        for (std::size_t column = start + w; column > start; --column) {
+            if (bytes[column] == ' ') {
+                // As in wrap_line: the space stays at the end of this row.
+                end = column + 1;
+                break;
+            }
+        }
+        out.push_back(Row{line, start, end});
+        start = end;
+    }
+    out.push_back(Row{line, start, n});
+}
+
 // The rows of one line of n > w characters. Each character is looked at a bounded number of
 // times: a row's scan reaches at most w columns past its start, and the part of that window after
 // the break holds no space, so the next row's break lies beyond it.
 void wrap_line(std::size_t line, std::string_view bytes, std::size_t n, std::size_t w,
                std::vector<Row>& out) {
+    if (bytes.size() == n) {
+        wrap_ascii_line(line, bytes, w, out);
+        return;
+    }
     std::size_t start = 0;
     std::size_t start_byte = 0;
     while (n - start > w) {
@@ -62,15 +88,17 @@ std::vector<Row> rows(const linecraft::TextLine& text, std::size_t width, bool s
     const std::size_t w = std::max<std::size_t>(width, 1);
     std::vector<Row> out;
     out.reserve(text.line_count());
+    // Both walks hand each line's length with it: a line_length() per line would be a search
+    // per line, rows() runs after every edit, and it is most of the cost without wrapping.
     if (!soft_wrap) {
-        for (std::size_t line = 0; line < text.line_count(); ++line) {
-            out.push_back(Row{line, 0, text.line_length(line)});
-        }
+        text.for_each_line_extent(0, text.line_count(),
+                                  [&](std::size_t line, std::size_t, std::size_t n) {
+                                      out.push_back(Row{line, 0, n});
+                                  });
         return out;
     }
     text.for_each_line(0, text.line_count(),
-                       [&](std::size_t line, std::size_t, std::string_view bytes) {
-                           const std::size_t n = text.line_length(line);
+                       [&](std::size_t line, std::size_t, std::size_t n, std::string_view bytes) {
                            if (n <= w) {
                                out.push_back(Row{line, 0, n});
                            } else {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,6 +94,27 @@ TEST(Rows, CoverEveryLineExactly) {
             ASSERT_EQ(column, n);
         }
         EXPECT_EQ(index, list.size());
+    }
+}
+
+// Lines of one-byte characters take a shorter path than the rest; a non-space character
+// spelled in two bytes must not move any break.
+TEST(Rows, MultiByteTextBreaksLikeAscii) {
+    std::string ascii;
+    std::mt19937 rng(5);
+    for (int line = 0; line < 40; ++line) {
+        const std::size_t length = rng() % 60;
+        for (std::size_t i = 0; i < length; ++i) ascii += rng() % 4 == 0 ? ' ' : 'x';
+        ascii += '\n';
+    }
+    std::string mixed;
+    for (const char ch : ascii)
+        mixed += ch == 'x' && rng() % 3 == 0 ? "\u00E9" : std::string(1, ch);
+    const TextLine ascii_text = TextLine::from_string(ascii);
+    const TextLine mixed_text = TextLine::from_string(mixed);
+    for (std::size_t width = 1; width <= 25; ++width) {
+        SCOPED_TRACE(width);
+        EXPECT_EQ(rows(ascii_text, width, true), rows(mixed_text, width, true));
     }
 }
 

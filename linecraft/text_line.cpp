@@ -439,6 +439,10 @@ TextLine::LineWalk TextLine::walk_from(std::size_t line) const noexcept {
     return LineWalk{chunk, here.byte_of(local), static_cast<std::size_t>(feed), pos};
 }
 
+std::span<const std::uint16_t> TextLine::line_feeds_of(std::size_t chunk) const noexcept {
+    return chunks_[chunk]->line_feeds;
+}
+
 std::string_view TextLine::next_line(LineWalk& walk, std::string& scratch) const {
     // Moves the walk just past line feed `feed` of chunk, found at byte `at`.
     const auto step_past = [&](std::size_t chunk, std::size_t at, std::size_t feed) {
@@ -451,7 +455,9 @@ std::string_view TextLine::next_line(LineWalk& walk, std::string& scratch) const
     const std::string_view bytes = here.bytes;
     if (walk.line_feed < here.line_feeds.size()) {
         const std::size_t begin = walk.byte;
-        const std::size_t at = bytes.find('\n', begin);
+        // In a pure-ASCII chunk the table's character index is the byte offset: no scan.
+        const std::size_t at =
+            here.blocks.empty() ? here.line_feeds[walk.line_feed] : bytes.find('\n', begin);
         step_past(walk.chunk, at, walk.line_feed);
         return bytes.substr(begin, at - begin);
     }

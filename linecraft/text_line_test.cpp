@@ -161,16 +161,74 @@ TEST(TextLineLines, PositionOfClampsLineAndColumn) {
 TEST(TextLineLines, ForEachLineGivesTextWithoutLineFeedAndCanStop) {
     const TextLine line = make("a\n\u00E9\u00E9\n\nlast");
     std::vector<std::string> seen;
-    line.for_each_line(1, 99, [&](std::size_t index, std::size_t start, std::string_view bytes) {
-        seen.push_back(std::to_string(index) + "@" + std::to_string(start) + ":" +
-                       std::string(bytes));
-    });
-    EXPECT_EQ(seen, (std::vector<std::string>{"1@2:\u00E9\u00E9", "2@5:", "3@6:last"}));
+    line.for_each_line(
+        1, 99,
+        [&](std::size_t index, std::size_t start, std::size_t length, std::string_view bytes) {
+            seen.push_back(std::to_string(index) + "@" + std::to_string(start) + "+" +
+                           std::to_string(length) + ":" + std::string(bytes));
+        });
+    EXPECT_EQ(seen, (std::vector<std::string>{"1@2+2:\u00E9\u00E9", "2@5+0:", "3@6+4:last"}));
 
     int calls = 0;
-    line.for_each_line(0, 4,
-                       [&](std::size_t, std::size_t, std::string_view) { return ++calls < 2; });
+    line.for_each_line(
+        0, 4, [&](std::size_t, std::size_t, std::size_t, std::string_view) { return ++calls < 2; });
     EXPECT_EQ(calls, 2);
+    calls = 0;
+    line.for_each_line_extent(0, 4,
+                              [&](std::size_t, std::size_t, std::size_t) { return ++calls < 3; });
+    EXPECT_EQ(calls, 3);
+}
+
+// Both line walks against line_start/line_length, one search per line, on every range of lines.
+// Long lines cross chunk boundaries in the small-chunk build (64-byte chunks), some of them
+// with a chunk that holds no line feed at all.
+struct LineWalkCase {
+    std::string_view name;
+    std::string text;
+};
+
+const LineWalkCase line_walk_cases[] = {
+    {"Empty", ""},
+    {"OnlyLineFeeds", "\n\n\n"},
+    {"FinalLineFeedEndsWithAnEmptyLine", "ab\ncd\n"},
+    {"MixedLengths", "a\n\u00E9\u00E9\n\nlast"},
+    {"LongAsciiLinesSpanChunks",
+     std::string(150, 'x') + "\n" + std::string(3, 'y') + "\n" + std::string(200, 'z')},
+    {"LongNonAsciiLinesSpanChunks", "\u4E2D\n" + std::string(90, 'a') + "\u00E9\U0001F600" +
+                                        std::string(70, 'b') + "\n\n" + std::string(64, 'c') +
+                                        "\n"},
+};
+
+TEST(TextLineLines, WalksAgreeWithLineStartAndLength) {
+    for (const LineWalkCase& c : line_walk_cases) {
+        SCOPED_TRACE(c.name);
+        const TextLine line = make(c.text);
+        const std::size_t count = line.line_count();
+        for (std::size_t first = 0; first <= count; ++first) {
+            for (std::size_t last = first; last <= count + 1; ++last) {
+                SCOPED_TRACE(std::to_string(first) + ".." + std::to_string(last));
+                std::vector<std::size_t> extent;
+                line.for_each_line_extent(
+                    first, last, [&](std::size_t index, std::size_t start, std::size_t length) {
+                        extent.insert(extent.end(), {index, start, length});
+                    });
+                std::vector<std::size_t> walked;
+                line.for_each_line(first, last,
+                                   [&](std::size_t index, std::size_t start, std::size_t length,
+                                       std::string_view bytes) {
+                                       walked.insert(walked.end(), {index, start, length});
+                                       EXPECT_EQ(bytes, line.line_text(index));
+                                   });
+                std::vector<std::size_t> expected;
+                for (std::size_t index = first; index < std::min(last, count); ++index) {
+                    expected.insert(expected.end(),
+                                    {index, line.position_of(index, 0), line.line_length(index)});
+                }
+                EXPECT_EQ(extent, expected);
+                EXPECT_EQ(walked, expected);
+            }
+        }
+    }
 }
 
 TEST(CharCursor, WalksBothWaysOverEveryUtf8Length) {
@@ -312,23 +370,34 @@ void expect_matches_model(const TextLine& line, const std::u32string& model, std
 // The walks that cross chunk boundaries: every line, every character both ways.
 void expect_walks_match_model(const TextLine& line, const std::u32string& model) {
     std::vector<std::string> lines;
+    std::vector<std::size_t> extents;  // start, length of every line
     std::size_t start = 0;
     for (std::size_t at = 0; at <= model.size(); ++at) {
         if (at == model.size() || model[at] == U'\n') {
             lines.push_back(to_utf8(model.substr(start, at - start)));
+            extents.insert(extents.end(), {start, at - start});
             start = at + 1;
         }
     }
     std::vector<std::string> walked;
     std::size_t expected_start = 0;
-    line.for_each_line(0, line.line_count(),
-                       [&](std::size_t index, std::size_t line_start, std::string_view bytes) {
-                           EXPECT_EQ(index, walked.size());
-                           EXPECT_EQ(line_start, expected_start);
-                           expected_start += utf8_char_count(bytes) + 1;
-                           walked.emplace_back(bytes);
-                       });
+    line.for_each_line(
+        0, line.line_count(),
+        [&](std::size_t index, std::size_t line_start, std::size_t length, std::string_view bytes) {
+            EXPECT_EQ(index, walked.size());
+            EXPECT_EQ(line_start, expected_start);
+            EXPECT_EQ(length, utf8_char_count(bytes));
+            expected_start += length + 1;
+            walked.emplace_back(bytes);
+        });
     ASSERT_EQ(walked, lines);
+    std::vector<std::size_t> walked_extents;
+    line.for_each_line_extent(0, line.line_count(),
+                              [&](std::size_t index, std::size_t line_start, std::size_t length) {
+                                  EXPECT_EQ(index, walked_extents.size() / 2);
+                                  walked_extents.insert(walked_extents.end(), {line_start, length});
+                              });
+    ASSERT_EQ(walked_extents, extents);
     std::u32string forward;
     line.for_each_char(0, model.size(), [&](std::size_t, char32_t ch) { forward.push_back(ch); });
     ASSERT_EQ(forward, model);
