@@ -1,79 +1,66 @@
 #include "core/wrap.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <string_view>
 
 namespace quarn::core {
 namespace {
 
-// Byte just after the character that starts at `byte`. The text is valid UTF-8, so skipping the
-// continuation bytes lands on the next lead byte.
-[[nodiscard]] std::size_t next_char(std::string_view bytes, std::size_t byte) {
-    ++byte;
-    while (byte < bytes.size() && (static_cast<unsigned char>(bytes[byte]) & 0xC0u) == 0x80u) {
+[[nodiscard]] bool is_continuation(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0u) == 0x80u;
+}
+
+// Byte of the character `count` characters after the one starting at `byte`, or bytes.size().
+// The text is valid UTF-8: characters start at the bytes that are not continuation bytes
+// (10xxxxxx), so eight bytes at a time can be passed by counting those.
+[[nodiscard]] std::size_t skip_chars(std::string_view bytes, std::size_t byte, std::size_t count) {
+    while (byte + 8 <= bytes.size()) {
+        std::uint64_t eight = 0;
+        std::memcpy(&eight, bytes.data() + byte, 8);
+        const std::uint64_t continuations = eight & ~(eight << 1) & 0x8080808080808080u;
+        // Sums the eight flags into the top byte (no popcount instruction in a generic build).
+        const auto starts =
+            8 - static_cast<std::size_t>(((continuations >> 7) * 0x0101010101010101u) >> 56);
+        if (starts > count) break;
+        count -= starts;
+        byte += 8;
+    }
+    // The eight bytes may have ended inside a character whose start is already counted.
+    while (byte < bytes.size() && is_continuation(bytes[byte])) ++byte;
+    for (; count > 0 && byte < bytes.size(); --count) {
         ++byte;
+        while (byte < bytes.size() && is_continuation(bytes[byte])) ++byte;
     }
     return byte;
 }
 
-// wrap_line for a line whose characters are all one byte: columns are byte offsets, so a row's
-// break is the last space among columns start + 1 .. start + w, found by scanning back from the
-// right edge, which usually stops within a word's length instead of reading the whole row.
-void wrap_ascii_line(std::size_t line, std::string_view bytes, std::size_t w,
-                     std::vector<Row>& out) {
-    const std::size_t n = bytes.size();
-    std::size_t start = 0;
-    while (n - start > w) {
-        std::size_t end = start + w;
-        for (std::size_t column = start + w; column > start; --column) {
-            if (bytes[column] == ' ') {
-                // As in wrap_line: the space stays at the end of this row.
-                end = column + 1;
-                break;
-            }
-        }
-        out.push_back(Row{line, start, end});
-        start = end;
-    }
-    out.push_back(Row{line, start, n});
-}
-
-// The rows of one line of n > w characters. Each character is looked at a bounded number of
-// times: a row's scan reaches at most w columns past its start, and the part of that window after
-// the break holds no space, so the next row's break lies beyond it.
+// The rows of one line of n > w characters. A row's break is after the last space among columns
+// start + 1 .. start + w (start itself never is one, so every row holds a character), found by
+// scanning back from the right edge: the scan usually stops within a word's length. Reaching
+// that edge is free when every character is one byte (columns are byte offsets), else a count
+// of character starts eight bytes at a time.
 void wrap_line(std::size_t line, std::string_view bytes, std::size_t n, std::size_t w,
                std::vector<Row>& out) {
-    if (bytes.size() == n) {
-        wrap_ascii_line(line, bytes, w, out);
-        return;
-    }
+    const bool one_byte_chars = bytes.size() == n;
     std::size_t start = 0;
     std::size_t start_byte = 0;
     while (n - start > w) {
-        // Columns start + 1 .. start + w are the break candidates; start itself never is, so
-        // every row holds at least one character.
-        std::size_t byte = next_char(bytes, start_byte);
-        std::size_t space_column = 0;
-        std::size_t space_byte = 0;
-        bool found_space = false;
-        std::size_t hard_byte = byte;
-        for (std::size_t column = start + 1; column <= start + w; ++column) {
-            if (bytes[byte] == ' ') {
-                found_space = true;
-                space_column = column;
-                space_byte = byte;
-            }
-            hard_byte = byte;
-            if (column < start + w) byte = next_char(bytes, byte);
-        }
+        const std::size_t edge = one_byte_chars ? start + w : skip_chars(bytes, start_byte, w);
         std::size_t end = start + w;
-        std::size_t end_byte = hard_byte;
-        if (found_space) {
-            // The space stays at the end of this row (one past the width when it sits at
-            // start + w: that cell is simply not drawn).
-            end = space_column + 1;
-            end_byte = space_byte + 1;
+        std::size_t end_byte = edge;
+        std::size_t column = start + w;  // of the character holding `byte`
+        for (std::size_t byte = edge; byte > start_byte; --byte) {
+            if (bytes[byte] == ' ') {
+                // The space stays at the end of this row (one past the width when it sits at
+                // start + w: that cell is simply not drawn).
+                end = column + 1;
+                end_byte = byte + 1;
+                break;
+            }
+            if (!is_continuation(bytes[byte])) --column;
         }
         out.push_back(Row{line, start, end});
         start = end;
@@ -87,7 +74,9 @@ void wrap_line(std::size_t line, std::string_view bytes, std::size_t n, std::siz
 std::vector<Row> rows(const linecraft::TextLine& text, std::size_t width, bool soft_wrap) {
     const std::size_t w = std::max<std::size_t>(width, 1);
     std::vector<Row> out;
-    out.reserve(text.line_count());
+    // With wrapping, a row per line plus one per w characters: about the final count on prose
+    // and code, where a vector left to grow would copy the rows and end up to twice too big.
+    out.reserve(text.line_count() + (soft_wrap ? text.char_count() / w : 0));
     // Both walks hand each line's length with it: a line_length() per line would be a search
     // per line, rows() runs after every edit, and it is most of the cost without wrapping.
     if (!soft_wrap) {

@@ -97,8 +97,9 @@ TEST(Rows, CoverEveryLineExactly) {
     }
 }
 
-// Lines of one-byte characters take a shorter path than the rest; a non-space character
-// spelled in two bytes must not move any break.
+// Lines of one-byte characters reach a row's edge by arithmetic, others by counting character
+// starts eight bytes at a time: a non-space character spelled in more bytes must not move any
+// break.
 TEST(Rows, MultiByteTextBreaksLikeAscii) {
     std::string ascii;
     std::mt19937 rng(5);
@@ -107,9 +108,16 @@ TEST(Rows, MultiByteTextBreaksLikeAscii) {
         for (std::size_t i = 0; i < length; ++i) ascii += rng() % 4 == 0 ? ' ' : 'x';
         ascii += '\n';
     }
+    // Two-, three- and four-byte characters in place of a third of the letters.
+    constexpr std::string_view wide[] = {"\u00E9", "\u4E2D", "\U0001F600"};
     std::string mixed;
-    for (const char ch : ascii)
-        mixed += ch == 'x' && rng() % 3 == 0 ? "\u00E9" : std::string(1, ch);
+    for (const char ch : ascii) {
+        if (ch == 'x' && rng() % 3 == 0) {
+            mixed += wide[rng() % 3];
+        } else {
+            mixed += ch;
+        }
+    }
     const TextLine ascii_text = TextLine::from_string(ascii);
     const TextLine mixed_text = TextLine::from_string(mixed);
     for (std::size_t width = 1; width <= 25; ++width) {

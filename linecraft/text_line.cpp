@@ -89,6 +89,14 @@ struct TextLine::Chunk {
     std::vector<std::uint16_t> blocks;
     // Character index of every line feed, ascending.
     std::vector<std::uint16_t> line_feeds;
+    // Byte offset of every line feed, so that walking lines never scans for them; empty when the
+    // chunk is pure ASCII, where line_feeds holds the same numbers.
+    std::vector<std::uint16_t> line_feed_bytes;
+
+    // Byte offset of line feed k (k < line_feeds.size()).
+    [[nodiscard]] std::size_t line_feed_byte(std::size_t k) const noexcept {
+        return blocks.empty() ? line_feeds[k] : line_feed_bytes[k];
+    }
 
     // Byte offset of character `local`; bytes.size() from chars on.
     [[nodiscard]] std::size_t byte_of(std::size_t local) const noexcept {
@@ -138,7 +146,10 @@ std::shared_ptr<const TextLine::Chunk> TextLine::Chunk::make(std::string bytes) 
         }
         if ((data[i] & 0xC0) != 0x80) {
             if ((chars & (block_chars - 1)) == 0) chunk->blocks.push_back(narrow16(i));
-            if (data[i] == '\n') chunk->line_feeds.push_back(narrow16(chars));
+            if (data[i] == '\n') {
+                chunk->line_feeds.push_back(narrow16(chars));
+                chunk->line_feed_bytes.push_back(narrow16(i));
+            }
             ++chars;
         }
         ++i;
@@ -146,8 +157,10 @@ std::shared_ptr<const TextLine::Chunk> TextLine::Chunk::make(std::string bytes) 
     chunk->chars = chars;
     if (chars == size) {
         std::vector<std::uint16_t>().swap(chunk->blocks);
+        std::vector<std::uint16_t>().swap(chunk->line_feed_bytes);
     } else {
         chunk->blocks.shrink_to_fit();
+        chunk->line_feed_bytes.shrink_to_fit();
     }
     chunk->line_feeds.shrink_to_fit();
     chunk->bytes = std::move(bytes);
@@ -455,9 +468,7 @@ std::string_view TextLine::next_line(LineWalk& walk, std::string& scratch) const
     const std::string_view bytes = here.bytes;
     if (walk.line_feed < here.line_feeds.size()) {
         const std::size_t begin = walk.byte;
-        // In a pure-ASCII chunk the table's character index is the byte offset: no scan.
-        const std::size_t at =
-            here.blocks.empty() ? here.line_feeds[walk.line_feed] : bytes.find('\n', begin);
+        const std::size_t at = here.line_feed_byte(walk.line_feed);
         step_past(walk.chunk, at, walk.line_feed);
         return bytes.substr(begin, at - begin);
     }
@@ -474,7 +485,7 @@ std::string_view TextLine::next_line(LineWalk& walk, std::string& scratch) const
             scratch += next.bytes;
             continue;
         }
-        const std::size_t at = next.bytes.find('\n');
+        const std::size_t at = next.line_feed_byte(0);
         scratch.append(next.bytes, 0, at);
         step_past(chunk, at, 0);
         return scratch;
@@ -536,14 +547,20 @@ std::optional<std::string> TextLine::check_invariants() const {
         if (!ascii && chunk.blocks.size() != (chunk.chars + block_chars - 1) / block_chars)
             return at + "one offset per block of characters: broken";
         std::vector<std::uint16_t> feeds;
+        std::vector<std::uint16_t> feed_bytes;
         std::size_t byte = 0;
         for (std::size_t local = 0; local < chunk.chars; ++local) {
             if (!ascii && local % block_chars == 0 && chunk.blocks[local / block_chars] != byte)
                 return at + "offset of character " + std::to_string(local) + " is wrong";
-            if (chunk.bytes[byte] == '\n') feeds.push_back(narrow16(local));
+            if (chunk.bytes[byte] == '\n') {
+                feeds.push_back(narrow16(local));
+                feed_bytes.push_back(narrow16(byte));
+            }
             byte += lead_length(chunk.bytes[byte]);
         }
         if (feeds != chunk.line_feeds) return at + "line feeds do not match the text";
+        if (chunk.line_feed_bytes != (ascii ? std::vector<std::uint16_t>() : feed_bytes))
+            return at + "byte offsets of the line feeds do not match the text";
         chars += chunk.chars;
         line_feeds += chunk.line_feeds.size();
         bytes += chunk.bytes.size();

@@ -9,8 +9,9 @@
 //   every one holds at least a quarter of that. The empty text has no chunk. Text handed in that
 //   is not valid UTF-8 has each maximal ill-formed subsequence replaced by U+FFFD.
 // - A chunk knows its character count, the positions of its line feeds and, unless it is pure
-//   ASCII, the byte offset of every 32nd character: character → byte inside a chunk is one table
-//   read plus a walk over at most 31 characters.
+//   ASCII, the byte offset of every 32nd character and of every line feed: character → byte
+//   inside a chunk is one table read plus a walk over at most 31 characters, and a line's bytes
+//   are found without scanning for its line feed.
 // - `char_ends_[i]` and `line_feed_ends_[i]` count the characters and line feeds of chunks 0..i:
 //   finding the chunk of a position or of a line is a binary search, O(log chunks). Walking
 //   lines in order (for_each_line_extent, for_each_line) reads the chunks' line-feed tables one
@@ -159,19 +160,18 @@ public:
 
     // Calls fn(line, start_pos, char_length) for each line first <= line < last (last clamped
     // to line_count()), char_length excluding the line feed: line_start and line_length of every
-    // line in one pass. Reads only the chunks' line-feed tables, never the text, so it is the way
-    // to visit many lines (one search per line would cost ~10x more). When fn returns bool,
-    // false stops the walk. Cost: O(log chunks + chunks crossed + lines) plus fn.
+    // line in one pass. Reads only the chunks' line-feed tables, never the text: the way to
+    // visit many lines, where line_length() per line would be a search per line. When fn returns
+    // bool, false stops the walk. Cost: O(log chunks + chunks crossed + lines) plus fn.
     template <class Fn>
     void for_each_line_extent(std::size_t first, std::size_t last, Fn&& fn) const;
 
     // As for_each_line_extent, and hands the text too: fn(line, start_pos, char_length, bytes),
     // bytes being the line's UTF-8 text without its line feed, which lives only during the call.
-    // A line inside one chunk is handed as a view of it; a line that spans chunks is first
-    // assembled into a temporary string (one reused buffer for the walk). Lines in pure-ASCII
-    // chunks are cut at the line-feed table's offsets; others are scanned for their line feed.
-    // Cost: O(log chunks + lines + bytes of the lines in chunks with non-ASCII text or that span
-    // chunks) plus fn.
+    // A line inside one chunk is handed as a view of it, cut where the line-feed tables say (no
+    // scan); a line that spans chunks is first assembled into a temporary string (one reused
+    // buffer for the walk). Cost: O(log chunks + lines + bytes of the lines that span chunks)
+    // plus fn.
     template <class Fn>
     void for_each_line(std::size_t first, std::size_t last, Fn&& fn) const;
 
