@@ -49,18 +49,21 @@ void wrap_line(std::size_t line, std::string_view bytes, std::size_t n, std::siz
     std::size_t start_byte = 0;
     while (n - start > w) {
         const std::size_t edge = one_byte_chars ? start + w : skip_chars(bytes, start_byte, w);
+        std::size_t space = edge;
+        while (space > start_byte && bytes[space] != ' ') --space;
         std::size_t end = start + w;
         std::size_t end_byte = edge;
-        std::size_t column = start + w;  // of the character holding `byte`
-        for (std::size_t byte = edge; byte > start_byte; --byte) {
-            if (bytes[byte] == ' ') {
-                // The space stays at the end of this row (one past the width when it sits at
-                // start + w: that cell is simply not drawn).
-                end = column + 1;
-                end_byte = byte + 1;
-                break;
+        if (space > start_byte) {
+            // The space stays at the end of this row (one past the width when it sits at
+            // start + w: that cell is simply not drawn). Its column is the edge's less the
+            // characters after it.
+            std::size_t after = edge - space;
+            if (!one_byte_chars) {
+                for (std::size_t byte = space + 1; byte <= edge; ++byte)
+                    after -= is_continuation(bytes[byte]) ? 1 : 0;
             }
-            if (!is_continuation(bytes[byte])) --column;
+            end = start + w - after + 1;
+            end_byte = space + 1;
         }
         out.push_back(Row{line, start, end});
         start = end;
